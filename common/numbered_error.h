@@ -1,0 +1,62 @@
+// The one failure type of the program: a number, a description and a source,
+// carried by a C++ exception from where it arises to the nearest error trap.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace common {
+
+// Every failure that arises in this program's own code names the project as its source.
+inline constexpr char16_t kProjectName[] = u"tolOpen";
+
+// Numbers of the classic run-time library that the platform layer reports.
+enum ErrorNumber : std::int32_t {
+  kInvalidArgument = 5,  // "Invalid procedure call or argument"
+  kOutOfMemory = 7,
+  kInternalError = 51,
+  kBadFileName = 52,
+  kFileNotFound = 53,
+  kFileAlreadyOpen = 55,
+  kDeviceIoError = 57,
+  kFileAlreadyExists = 58,
+  kDiskFull = 61,
+  kTooManyFiles = 67,
+  kDeviceUnavailable = 68,
+  kPermissionDenied = 70,
+  kDiskNotReady = 71,
+  kPathFileAccessError = 75,
+  kPathNotFound = 76,
+  kErrorInLoadingDll = 48,
+  kDllEntryPointNotFound = 453,
+  // The program's own numbers.
+  kRegistryWriteFailed = 40153,
+  kRegistryReadFailed = 40154,
+  kUnexpectedFailure = 49999,
+};
+
+class NumberedError {
+ public:
+  // A failure with the standard description of its number and the project as source.
+  explicit NumberedError(std::int32_t number);
+  NumberedError(std::int32_t number, std::u16string description,
+                std::u16string source = kProjectName);
+
+  std::int32_t Number() const { return number_; }
+  const std::u16string& Description() const { return description_; }
+  const std::u16string& Source() const { return source_; }
+
+ private:
+  std::int32_t number_;
+  std::u16string description_;
+  std::u16string source_;
+};
+
+// The run-time library's text for a number; numbers without a text of their own
+// (40153, 40154 among them) get "Application-defined or object-defined error".
+std::u16string StandardDescription(std::int32_t number);
+
+// The numbered error that a failed platform operation reports for a Win32 status.
+NumberedError ErrorFromWin32(std::uint32_t status);
+
+}  // namespace common

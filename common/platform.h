@@ -1,0 +1,87 @@
+// The platform operations: everything the modules ask of Windows goes through here.
+// Two backends implement it: the real Win32 API and a simulated machine for host tests
+// and the dry-run tool. Only the entry point of each build knows which one runs.
+//
+// Contracts, operation by operation:
+// - Registry operations are the advapi32 ANSI entries, declared imports: they return the
+//   Win32 status (0 = success) and write their outputs only on success, except where said.
+//   Resolving the import can fail; that throws a NumberedError (48 or 453).
+// - Every other operation throws a NumberedError on failure and changes nothing then.
+// - Text that a declared import takes travels in the system ANSI code page (std::string);
+//   such a string ends at its first NUL, as a C string would.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+using Status = std::int32_t;       // a Win32 error code; 0 is success
+using KeyHandle = std::uintptr_t;  // an open key, or a predefined root key
+
+inline constexpr Status kSuccess = 0;
+inline constexpr Status kErrorMoreData = 234;
+
+inline constexpr std::uint32_t kClassesRoot = 0x80000000;  // HKEY_CLASSES_ROOT
+
+inline constexpr std::uint32_t kKeyRead = 0x20019;  // KEY_READ
+
+enum RegistryType : std::uint32_t {
+  kRegNone = 0,
+  kRegSz = 1,
+  kRegExpandSz = 2,
+  kRegBinary = 3,
+  kRegDword = 4,
+  kRegMultiSz = 7,
+};
+
+inline constexpr int kNormalFocusWindow = 1;  // SW_SHOWNORMAL: a normal window with the focus
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- The running program ---
+  // The command-line argument text: everything after the program's own name and the blanks
+  // that follow it, as one string, neither split nor unquoted.
+  virtual std::u16string CommandLineArgument() = 0;
+  // The folder that holds the running executable: no trailing "\" except at a drive root.
+  virtual std::u16string ProgramFolder() = 0;
+  // Starts a command line in a window of the given style and does not wait for it.
+  virtual void StartProcess(const std::u16string& command_line, int window_style) = 0;
+
+  // --- The system ANSI code page ---
+  // Characters that the code page cannot hold become "?".
+  virtual std::string ToAnsi(const std::u16string& text) = 0;
+  virtual std::u16string FromAnsi(std::string_view bytes) = 0;
+  // Replaces each %NAME% that names an environment variable by its value.
+  virtual std::u16string ExpandEnvironment(const std::u16string& text) = 0;
+
+  // --- Registry (advapi32, ANSI) ---
+  virtual Status RegOpenKeyExA(KeyHandle root, const std::string& sub_key, std::uint32_t options,
+                               std::uint32_t access, KeyHandle* key) = 0;
+  // On entry *count is the buffer's size; on success it is the data's length. When the data
+  // does not fit, returns kErrorMoreData with *count set to the length needed.
+  virtual Status RegQueryValueExA(KeyHandle key, const std::string& value_name,
+                                  std::uint32_t* type, std::uint8_t* data,
+                                  std::uint32_t* count) = 0;
+  virtual Status RegCloseKey(KeyHandle key) = 0;
+};
+
+// The backend in use. The entry point of each build installs one before anything runs.
+Platform& Current();
+
+// Installs a backend for the lifetime of this object and puts the previous one back after.
+class ScopedPlatform {
+ public:
+  explicit ScopedPlatform(Platform& platform);
+  ~ScopedPlatform();
+  ScopedPlatform(const ScopedPlatform&) = delete;
+  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+ private:
+  Platform* previous_;
+};
+
+}  // namespace platform

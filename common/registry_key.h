@@ -1,0 +1,37 @@
+// An open registry key, closed with RegCloseKey on every path out of the scope that owns it.
+#pragma once
+
+#include "common/platform.h"
+
+namespace common {
+
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  ~RegistryKey() { Close(); }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+
+  // The place where an opening call writes the handle.
+  platform::KeyHandle* Receive() {
+    Close();
+    return &handle_;
+  }
+  platform::KeyHandle Get() const { return handle_; }
+
+  // Closes the key; the status and any failure of the close itself are ignored.
+  void Close() noexcept {
+    if (handle_ == 0) return;
+    const platform::KeyHandle handle = handle_;
+    handle_ = 0;
+    try {
+      static_cast<void>(platform::Current().RegCloseKey(handle));
+    } catch (...) {
+    }
+  }
+
+ private:
+  platform::KeyHandle handle_ = 0;
+};
+
+}  // namespace common

@@ -1,0 +1,355 @@
+#include "sim/machine.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "common/numbered_error.h"
+#include "sim/code_page.h"
+
+namespace sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kOperationNames[] = {
+    "CommandLineArgument", "ProgramFolder", "CreateProcessA", "ToAnsi", "FromAnsi",
+    "ExpandEnvironment", "RegOpenKeyExA", "RegQueryValueExA", "RegCloseKey",
+};
+static_assert(sizeof kOperationNames / sizeof kOperationNames[0] ==
+              static_cast<int>(Operation::kCount));
+
+std::string StatusText(platform::Status status) {
+  switch (status) {
+    case 0: return "ERROR_SUCCESS";
+    case 2: return "ERROR_FILE_NOT_FOUND";
+    case 3: return "ERROR_PATH_NOT_FOUND";
+    case 5: return "ERROR_ACCESS_DENIED";
+    case 6: return "ERROR_INVALID_HANDLE";
+    case 126: return "ERROR_MOD_NOT_FOUND";
+    case 127: return "ERROR_PROC_NOT_FOUND";
+    case 161: return "ERROR_BAD_PATHNAME";
+    case 193: return "ERROR_BAD_EXE_FORMAT";
+    case 234: return "ERROR_MORE_DATA";
+    default: return "status " + std::to_string(status);
+  }
+}
+
+std::string Quoted(const std::u16string& text) { return "\"" + ToUtf8(text) + "\""; }
+
+// What a C string holds: the bytes before the first NUL.
+std::string_view CString(const std::string& bytes) {
+  return std::string_view(bytes.c_str());
+}
+
+std::string ValueText(std::uint32_t type, const std::uint8_t* data, std::uint32_t count) {
+  if ((type == 1 || type == 2) && count > 0) {
+    std::string_view bytes(reinterpret_cast<const char*>(data), count);
+    if (bytes.back() == '\0') bytes.remove_suffix(1);
+    return (type == 1 ? "REG_SZ " : "REG_EXPAND_SZ ") + Quoted(DecodeWindows1252(bytes));
+  }
+  if (type == 4 && count == 4) {
+    const std::uint32_t n = data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
+    return "REG_DWORD " + std::to_string(n);
+  }
+  std::string text = "type " + std::to_string(type) + ", " + std::to_string(count) + " bytes";
+  for (std::uint32_t i = 0; i < count && i < 16; ++i) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, " %02x", static_cast<unsigned>(data[i]));
+    text += pair;
+  }
+  return text;
+}
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+bool HasDriveLetter(const std::u16string& path) {
+  return path.size() >= 2 && path[1] == u':' &&
+         ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
+}
+
+std::u16string Extension(const std::u16string& path) {
+  const std::size_t slash = path.rfind(u'\\');
+  const std::size_t dot = path.rfind(u'.');
+  if (dot == std::u16string::npos || (slash != std::u16string::npos && dot < slash)) return u"";
+  return FoldCase(path.substr(dot));
+}
+
+}  // namespace
+
+const char* OperationName(Operation operation) {
+  return kOperationNames[static_cast<int>(operation)];
+}
+
+Machine::Machine() = default;
+
+void Machine::MapDrive(char16_t letter, std::string host_folder) {
+  drives_[FoldCase(letter)] = std::move(host_folder);
+}
+
+void Machine::SetEnvironmentVariable(const std::u16string& name, std::u16string value) {
+  environment_[FoldCase(name)] = {name, std::move(value)};
+}
+
+void Machine::InjectFault(Operation operation, platform::Status status, int occurrence) {
+  faults_.push_back({operation, status, occurrence});
+}
+
+void Machine::FailCall(long call_number, platform::Status status) {
+  call_faults_[call_number] = status;
+}
+
+void Machine::ClearFaults() {
+  faults_.clear();
+  call_faults_.clear();
+}
+
+std::optional<platform::Status> Machine::Enter(Operation operation) {
+  ++call_count_;
+  call_log_.push_back(operation);
+  const int nth = ++calls_of_[static_cast<int>(operation)];
+  const auto by_number = call_faults_.find(call_count_);
+  if (by_number != call_faults_.end()) return by_number->second;
+  for (const Fault& fault : faults_) {
+    if (fault.operation == operation && (fault.occurrence == 0 || fault.occurrence == nth)) {
+      return fault.status;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<platform::Status> Machine::EnterImport(Operation operation) {
+  const auto status = Enter(operation);
+  if (status && (*status == 126 || *status == 127)) {
+    Trace(std::string(OperationName(operation)) + " -> cannot be resolved (" + StatusText(*status) + ", injected)");
+    throw common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
+  }
+  return status;
+}
+
+void Machine::EnterOrThrow(Operation operation) {
+  if (const auto status = Enter(operation)) {
+    Trace(std::string(OperationName(operation)) + " -> fails (" + StatusText(*status) + ", injected)");
+    throw common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
+  }
+}
+
+void Machine::Trace(const std::string& line) const {
+  if (trace_) trace_(line);
+}
+
+std::optional<std::string> Machine::HostPath(const std::u16string& windows_path) const {
+  if (!HasDriveLetter(windows_path)) return std::nullopt;
+  const auto drive = drives_.find(FoldCase(windows_path[0]));
+  if (drive == drives_.end()) return std::nullopt;
+
+  std::vector<std::u16string> names;
+  for (const std::u16string& name : SplitKeyPath(windows_path.substr(2))) {
+    if (name == u".") continue;
+    if (name == u"..") {
+      if (!names.empty()) names.pop_back();
+      continue;
+    }
+    names.push_back(name);
+  }
+  // Each name is looked up as written, then without regard to case.
+  fs::path host = drive->second;
+  for (const std::u16string& name : names) {
+    fs::path next = host / ToUtf8(name);
+    std::error_code error;
+    if (!fs::exists(next, error) && fs::is_directory(host, error)) {
+      for (const fs::directory_entry& entry : fs::directory_iterator(host, error)) {
+        if (FoldCase(FromUtf8(entry.path().filename().string())) == FoldCase(name)) {
+          next = entry.path();
+          break;
+        }
+      }
+    }
+    host = next;
+  }
+  return host.string();
+}
+
+bool Machine::IsFile(const std::u16string& windows_path) const {
+  const auto host = HostPath(windows_path);
+  std::error_code error;
+  return host && fs::is_regular_file(*host, error);
+}
+
+std::u16string Machine::CommandLineArgument() {
+  EnterOrThrow(Operation::kCommandLineArgument);
+  Trace("CommandLineArgument -> " + Quoted(argument_));
+  return argument_;
+}
+
+std::u16string Machine::ProgramFolder() {
+  EnterOrThrow(Operation::kProgramFolder);
+  std::u16string folder = program_path_.substr(0, program_path_.rfind(u'\\'));
+  if (folder.size() == 2 && folder[1] == u':') folder += u'\\';
+  Trace("ProgramFolder -> " + Quoted(folder));
+  return folder;
+}
+
+platform::Status Machine::FindProgram(const std::u16string& command_line) const {
+  std::size_t start = 0;
+  while (start < command_line.size() && IsBlank(command_line[start])) ++start;
+
+  // A quoted name is taken whole; an unquoted one is tried up to each blank in turn.
+  std::vector<std::u16string> candidates;
+  if (start < command_line.size() && command_line[start] == u'"') {
+    const std::size_t close = command_line.find(u'"', start + 1);
+    candidates.push_back(command_line.substr(start + 1, close == std::u16string::npos
+                                                            ? std::u16string::npos
+                                                            : close - start - 1));
+  } else {
+    for (std::size_t end = start; end <= command_line.size(); ++end) {
+      if (end == command_line.size() || IsBlank(command_line[end])) {
+        if (end > start) candidates.push_back(command_line.substr(start, end - start));
+      }
+    }
+  }
+
+  const std::u16string program_folder = program_path_.substr(0, program_path_.rfind(u'\\'));
+  for (std::u16string name : candidates) {
+    if (Extension(name).empty()) name += u".exe";
+    std::vector<std::u16string> places;
+    if (HasDriveLetter(name)) {
+      places.push_back(name);
+    } else if (!name.empty() && name[0] != u'\\') {
+      places.push_back(program_folder + u"\\" + name);
+      places.push_back(system_folder_ + u"\\" + name);
+    }
+    for (const std::u16string& place : places) {
+      if (!IsFile(place)) continue;
+      const std::u16string extension = Extension(place);
+      const bool runnable = extension == u".EXE" || extension == u".COM" ||
+                            extension == u".BAT" || extension == u".CMD";
+      return runnable ? platform::kSuccess : 193;  // ERROR_BAD_EXE_FORMAT
+    }
+  }
+  return 2;  // ERROR_FILE_NOT_FOUND
+}
+
+void Machine::StartProcess(const std::u16string& command_line, int window_style) {
+  EnterOrThrow(Operation::kStartProcess);
+  // CreateProcessA: the command line travels in the ANSI code page.
+  const std::u16string received = DecodeWindows1252(EncodeWindows1252(command_line));
+  const platform::Status status = FindProgram(received);
+  if (status != platform::kSuccess) {
+    Trace("CreateProcessA " + Quoted(received) + " -> fails (" + StatusText(status) + ")");
+    throw common::ErrorFromWin32(static_cast<std::uint32_t>(status));
+  }
+  started_.push_back({received, window_style});
+  Trace("CreateProcessA " + Quoted(received) + ", window style " + std::to_string(window_style) +
+        " -> started");
+}
+
+std::string Machine::ToAnsi(const std::u16string& text) {
+  if (const auto status = Enter(Operation::kToAnsi)) {
+    throw common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
+  }
+  return EncodeWindows1252(text);
+}
+
+std::u16string Machine::FromAnsi(std::string_view bytes) {
+  if (const auto status = Enter(Operation::kFromAnsi)) {
+    throw common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
+  }
+  return DecodeWindows1252(bytes);
+}
+
+std::u16string Machine::ExpandEnvironment(const std::u16string& text) {
+  EnterOrThrow(Operation::kExpandEnvironment);
+  std::u16string expanded;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t close = text[i] == u'%' ? text.find(u'%', i + 1) : std::u16string::npos;
+    if (close != std::u16string::npos) {
+      const auto variable = environment_.find(FoldCase(text.substr(i + 1, close - i - 1)));
+      if (variable != environment_.end()) {
+        expanded += variable->second.second;
+        i = close + 1;
+        continue;
+      }
+    }
+    expanded += text[i++];
+  }
+  Trace("ExpandEnvironment " + Quoted(text) + " -> " + Quoted(expanded));
+  return expanded;
+}
+
+RegistryNode* Machine::KeyOf(platform::KeyHandle key) {
+  if (key == platform::kClassesRoot) return &classes_root_;
+  const auto it = open_keys_.find(key);
+  return it == open_keys_.end() ? nullptr : it->second.first;
+}
+
+std::string Machine::KeyName(platform::KeyHandle key) const {
+  if (key == platform::kClassesRoot) return "HKEY_CLASSES_ROOT";
+  const auto it = open_keys_.find(key);
+  return it == open_keys_.end() ? "key " + std::to_string(key) : it->second.second;
+}
+
+platform::Status Machine::RegOpenKeyExA(platform::KeyHandle root, const std::string& sub_key,
+                                        std::uint32_t, std::uint32_t,
+                                        platform::KeyHandle* key) {
+  const std::string name = KeyName(root) + "\\" + ToUtf8(DecodeWindows1252(CString(sub_key)));
+  if (const auto status = EnterImport(Operation::kRegOpenKeyEx)) {
+    Trace("RegOpenKeyExA " + name + " -> " + StatusText(*status) + " (injected)");
+    return *status;
+  }
+  RegistryNode* parent = KeyOf(root);
+  RegistryNode* node = parent == nullptr
+                           ? nullptr
+                           : parent->Find(SplitKeyPath(DecodeWindows1252(CString(sub_key))));
+  const platform::Status status = parent == nullptr ? 6 : node == nullptr ? 2 : platform::kSuccess;
+  if (status != platform::kSuccess) {
+    Trace("RegOpenKeyExA " + name + " -> " + StatusText(status));
+    return status;
+  }
+  *key = next_key_;
+  next_key_ += 4;
+  open_keys_[*key] = {node, name};
+  Trace("RegOpenKeyExA " + name + " -> opened");
+  return platform::kSuccess;
+}
+
+platform::Status Machine::RegQueryValueExA(platform::KeyHandle key, const std::string& value_name,
+                                           std::uint32_t* type, std::uint8_t* data,
+                                           std::uint32_t* count) {
+  const std::u16string name = DecodeWindows1252(CString(value_name));
+  const std::string what = "RegQueryValueExA " + KeyName(key) + " " + (name.empty() ? "(default)" : Quoted(name));
+  if (const auto status = EnterImport(Operation::kRegQueryValueEx)) {
+    Trace(what + " -> " + StatusText(*status) + " (injected)");
+    return *status;
+  }
+  const RegistryNode* node = open_keys_.count(key) != 0 ? KeyOf(key) : nullptr;
+  const RegistryValue* value = node == nullptr ? nullptr : node->FindValue(name);
+  if (value == nullptr) {
+    const platform::Status status = node == nullptr ? 6 : 2;
+    Trace(what + " -> " + StatusText(status));
+    return status;
+  }
+  const auto size = static_cast<std::uint32_t>(value->data.size());
+  if (size > *count) {
+    *count = size;
+    Trace(what + " -> " + StatusText(platform::kErrorMoreData) + " (" + std::to_string(size) + " bytes)");
+    return platform::kErrorMoreData;
+  }
+  std::copy(value->data.begin(), value->data.end(), data);
+  *count = size;
+  *type = value->type;
+  Trace(what + " -> " + ValueText(value->type, data, size));
+  return platform::kSuccess;
+}
+
+platform::Status Machine::RegCloseKey(platform::KeyHandle key) {
+  const std::string name = KeyName(key);
+  const auto fault = EnterImport(Operation::kRegCloseKey);
+  // The handle is released whatever the close reports: a close never leaks.
+  const bool was_open = open_keys_.erase(key) != 0;
+  const platform::Status status = fault ? *fault : was_open ? platform::kSuccess : 6;
+  Trace("RegCloseKey " + name + " -> " + StatusText(status) + (fault ? " (injected)" : ""));
+  return status;
+}
+
+}  // namespace sim

@@ -1,0 +1,136 @@
+// A Windows machine modelled in memory, for host tests and the dry-run tool: the registry's
+// HKEY_CLASSES_ROOT, drives mapped to host folders, the running program, the ANSI code page
+// (Windows-1252), the environment, and a journal of started processes.
+//
+// Every operation can be made to fail: InjectFault() picks an operation (and which of its
+// calls), FailCall() picks the n-th platform call of the run, whatever it is. A failed
+// registry operation returns the chosen status; any other operation throws the numbered error
+// that the run-time library reports for that Win32 status. For a declared import (the registry
+// entries), ERROR_MOD_NOT_FOUND (126) and ERROR_PROC_NOT_FOUND (127) fail its resolution
+// instead: the call throws 48 or 453 as a missing library or entry does.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/platform.h"
+#include "sim/registry_tree.h"
+
+namespace sim {
+
+enum class Operation {
+  kCommandLineArgument,
+  kProgramFolder,
+  kStartProcess,
+  kToAnsi,
+  kFromAnsi,
+  kExpandEnvironment,
+  kRegOpenKeyEx,
+  kRegQueryValueEx,
+  kRegCloseKey,
+  kCount,
+};
+
+const char* OperationName(Operation operation);
+
+struct StartedProcess {
+  std::u16string command_line;  // as the new process receives it, after the ANSI code page
+  int window_style = 0;
+};
+
+class Machine final : public platform::Platform {
+ public:
+  Machine();
+
+  // --- Setting the machine up ---
+  RegistryNode& ClassesRoot() { return classes_root_; }
+  // Drive `letter` (A-Z, either case) shows the host folder `host_folder`.
+  void MapDrive(char16_t letter, std::string host_folder);
+  // The running executable's full path, for example "D:\tolOpen.exe".
+  void SetProgramPath(std::u16string path) { program_path_ = std::move(path); }
+  void SetCommandLineArgument(std::u16string text) { argument_ = std::move(text); }
+  void SetSystemFolder(std::u16string path) { system_folder_ = std::move(path); }
+  void SetEnvironmentVariable(const std::u16string& name, std::u16string value);
+
+  // --- Faults ---
+  // Fails call number `occurrence` (1-based) of `operation`, or every call when it is 0.
+  void InjectFault(Operation operation, platform::Status status, int occurrence = 0);
+  // Fails the `call_number`-th platform call (1-based), whatever operation it is.
+  void FailCall(long call_number, platform::Status status);
+  void ClearFaults();
+
+  // --- Observing it ---
+  long CallCount() const { return call_count_; }
+  // Which operation each call of the run was, in order.
+  const std::vector<Operation>& CallLog() const { return call_log_; }
+  const std::vector<StartedProcess>& StartedProcesses() const { return started_; }
+  std::size_t OpenKeyCount() const { return open_keys_.size(); }
+  // Receives one line for each operation (the code-page conversions aside) with its outcome.
+  void SetTrace(std::function<void(const std::string&)> trace) { trace_ = std::move(trace); }
+
+  // Where a Windows path lies on the host, or nothing when its drive is not mapped.
+  std::optional<std::string> HostPath(const std::u16string& windows_path) const;
+
+  // --- The platform operations ---
+  std::u16string CommandLineArgument() override;
+  std::u16string ProgramFolder() override;
+  void StartProcess(const std::u16string& command_line, int window_style) override;
+
+  std::string ToAnsi(const std::u16string& text) override;
+  std::u16string FromAnsi(std::string_view bytes) override;
+  std::u16string ExpandEnvironment(const std::u16string& text) override;
+
+  platform::Status RegOpenKeyExA(platform::KeyHandle root, const std::string& sub_key,
+                                 std::uint32_t options, std::uint32_t access,
+                                 platform::KeyHandle* key) override;
+  platform::Status RegQueryValueExA(platform::KeyHandle key, const std::string& value_name,
+                                    std::uint32_t* type, std::uint8_t* data,
+                                    std::uint32_t* count) override;
+  platform::Status RegCloseKey(platform::KeyHandle key) override;
+
+ private:
+  struct Fault {
+    Operation operation;
+    platform::Status status;
+    int occurrence;
+  };
+
+  // Counts the call and returns the status of a fault planned for it, if any.
+  std::optional<platform::Status> Enter(Operation operation);
+  // The same, for a declared import: 126 and 127 are thrown as a failed resolution.
+  std::optional<platform::Status> EnterImport(Operation operation);
+  // The same, for an operation that throws: a planned fault is thrown as a numbered error.
+  void EnterOrThrow(Operation operation);
+  void Trace(const std::string& line) const;
+
+  RegistryNode* KeyOf(platform::KeyHandle key);
+  std::string KeyName(platform::KeyHandle key) const;
+  // The file that a command line starts, found as CreateProcess finds it, or a status.
+  platform::Status FindProgram(const std::u16string& command_line) const;
+  bool IsFile(const std::u16string& windows_path) const;
+
+  RegistryNode classes_root_;
+  std::map<char16_t, std::string> drives_;
+  std::u16string program_path_ = u"D:\\tolOpen.exe";
+  std::u16string argument_;
+  std::u16string system_folder_ = u"C:\\WINDOWS\\SYSTEM";
+  std::map<std::u16string, std::pair<std::u16string, std::u16string>> environment_;
+
+  std::map<platform::KeyHandle, std::pair<RegistryNode*, std::string>> open_keys_;
+  platform::KeyHandle next_key_ = 0x1000;
+
+  std::vector<Fault> faults_;
+  std::map<long, platform::Status> call_faults_;
+  long call_count_ = 0;
+  std::vector<Operation> call_log_;
+  int calls_of_[static_cast<int>(Operation::kCount)] = {};
+
+  std::vector<StartedProcess> started_;
+  std::function<void(const std::string&)> trace_;
+};
+
+}  // namespace sim

@@ -1,0 +1,50 @@
+#include "sim/registry_tree.h"
+
+#include "sim/code_page.h"
+
+namespace sim {
+
+RegistryNode* RegistryNode::FindSubkey(const std::u16string& name) const {
+  const auto it = subkeys_.find(FoldCase(name));
+  return it == subkeys_.end() ? nullptr : it->second.get();
+}
+
+RegistryNode& RegistryNode::CreateSubkey(const std::u16string& name, bool* created) {
+  std::unique_ptr<RegistryNode>& slot = subkeys_[FoldCase(name)];
+  if (created != nullptr) *created = slot == nullptr;
+  if (slot == nullptr) slot = std::make_unique<RegistryNode>(name);
+  return *slot;
+}
+
+RegistryNode* RegistryNode::Find(const std::vector<std::u16string>& path) {
+  RegistryNode* node = this;
+  for (const std::u16string& name : path) {
+    node = node->FindSubkey(name);
+    if (node == nullptr) return nullptr;
+  }
+  return node;
+}
+
+const RegistryValue* RegistryNode::FindValue(const std::u16string& name) const {
+  const auto it = values_.find(FoldCase(name));
+  return it == values_.end() ? nullptr : &it->second;
+}
+
+void RegistryNode::SetValue(RegistryValue value) {
+  std::u16string folded = FoldCase(value.name);
+  values_[std::move(folded)] = std::move(value);
+}
+
+std::vector<std::u16string> SplitKeyPath(const std::u16string& path) {
+  std::vector<std::u16string> names;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find(u'\\', start);
+    if (end == std::u16string::npos) end = path.size();
+    if (end > start) names.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
+}
+
+}  // namespace sim

@@ -1,0 +1,64 @@
+#include "start/document.h"
+
+namespace mdlMain {
+namespace {
+
+bool HasBlank(const std::u16string& text) {
+  return text.find_first_of(u" \t") != std::u16string::npos;
+}
+
+std::u16string Quoted(const std::u16string& path) {
+  return HasBlank(path) ? u"\"" + path + u"\"" : path;
+}
+
+bool IsDocumentPlaceholder(char16_t c) { return c == u'1' || c == u'l' || c == u'L'; }
+
+}  // namespace
+
+std::u16string ExtensionOf(const std::u16string& document) {
+  const std::size_t dot = document.rfind(u'.');
+  return dot == std::u16string::npos ? std::u16string() : document.substr(dot);
+}
+
+std::u16string WithoutEnclosingQuotes(const std::u16string& argument) {
+  if (argument.size() >= 2 && argument.front() == u'"' && argument.back() == u'"') {
+    return argument.substr(1, argument.size() - 2);
+  }
+  return argument;
+}
+
+bool IsAbsolutePath(const std::u16string& path) {
+  const bool drive_rooted = path.size() >= 3 && path[1] == u':' && path[2] == u'\\' &&
+                            ((path[0] >= u'A' && path[0] <= u'Z') ||
+                             (path[0] >= u'a' && path[0] <= u'z'));
+  const bool network = path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\';
+  return drive_rooted || network;
+}
+
+std::u16string LaunchCommandLine(const std::u16string& open_command, const std::u16string& path) {
+  std::u16string line;
+  bool inside_quotes = false;
+  bool placed = false;
+  for (std::size_t i = 0; i < open_command.size(); ++i) {
+    const char16_t c = open_command[i];
+    if (c == u'"') inside_quotes = !inside_quotes;
+    if (c == u'%' && i + 1 < open_command.size()) {
+      const char16_t next = open_command[i + 1];
+      if (IsDocumentPlaceholder(next)) {
+        line += inside_quotes ? path : Quoted(path);
+        placed = true;
+        ++i;
+        continue;
+      }
+      if (next == u'*') {
+        ++i;
+        continue;
+      }
+    }
+    line += c;
+  }
+  if (!placed) line += u" " + Quoted(path);
+  return line;
+}
+
+}  // namespace mdlMain

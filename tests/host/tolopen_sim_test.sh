@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The dry-run tool's contract: it runs the sample machine, and refuses bad input with a clear
+# message, exit status 2 and nothing written.
+set -u
+tool=$1
+examples=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+check() {  # what, then a command that must succeed
+  local what=$1
+  shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+}
+
+# expect_refusal WHAT MESSAGE ARGS...: exit status 2 and MESSAGE on stderr
+expect_refusal() {
+  local what=$1 message=$2
+  shift 2
+  "$tool" "$@" >"$work/out" 2>"$work/err"
+  local status=$?
+  check "$what: exit status 2 (got $status)" test $status -eq 2
+  check "$what: says '$message'" grep -qF -- "$message" "$work/err"
+}
+
+cp -r "$examples/machine" "$work/m"
+"$tool" --machine "$work/m" >"$work/out" 2>&1
+check "a run on the sample machine succeeds" test $? -eq 0
+check "it starts the viewer on D:\\index.html" \
+  grep -qF 'CreateProcessA ""C:\Program Files\Course Viewer\viewer.exe" -nohome D:\index.html", window style 1 -> started' "$work/out"
+"$tool" --machine "$work/m" --argument 'pages\intro.html' --program 'D:\COURSE\tolOpen.exe' >"$work/out" 2>&1
+check "argument and program folder" grep -qF -- '-nohome D:\COURSE\pages\intro.html"' "$work/out"
+
+# A registry that the first run saved is what the second run reads.
+printf 'REGEDIT4\n[HKEY_CLASSES_ROOT\\.html]\n@="other"\n[HKEY_CLASSES_ROOT\\other\\shell\\open\\command]\n@="C:\\\\Program Files\\\\Course Viewer\\\\viewer.exe %%1"\n' >"$work/m/registry.reg"
+"$tool" --machine "$work/m" >"$work/out" 2>&1
+check "a second run reads the saved registry" grep -qF 'viewer.exe D:\index.html", window style 1' "$work/out"
+
+expect_refusal "missing machine folder" "does not exist" --machine "$work/none"
+expect_refusal "no --machine" "--machine is required"
+expect_refusal "unknown option" "unknown option '--frobnicate'" --machine "$work/m" --frobnicate
+expect_refusal "option without value" "--argument needs a value" --machine "$work/m" --argument
+expect_refusal "relative program path" "--program must be" --machine "$work/m" --program tolOpen.exe
+
+mkdir -p "$work/bad/d"
+printf 'REGEDIT4\n[HKEY_CLASSES_ROOT\\.html]\n@="htmlfile\n' >"$work/bad/registry.reg"
+cp "$work/bad/registry.reg" "$work/bad/before.reg"
+expect_refusal "bad registry file" "registry.reg:3: a quoted text has no closing quote" --machine "$work/bad"
+check "a bad registry file is left as it was" cmp -s "$work/bad/registry.reg" "$work/bad/before.reg"
+check "nothing else is written" test "$(ls "$work/bad" | tr '\n' ' ')" = "before.reg d registry.reg "
+
+mkdir -p "$work/empty"
+expect_refusal "machine without registry.reg" "registry.reg: cannot be read" --machine "$work/empty"
+
+echo "$passed passed, $failed failed"
+test $failed -eq 0

@@ -1,0 +1,50 @@
+// Helpers for tests that run on Windows (here: under Wine) against the real registry and file
+// system: a scratch folder, registry values under HKEY_CLASSES_ROOT, and runs of tolOpen.exe.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tests {
+
+// A Windows path for a file of the build; Wine shows the host's "/" as drive Z:.
+std::wstring BuildFile(const char* host_path);
+
+// A new, empty folder below %TEMP%, removed with everything in it by the destructor.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::wstring& name);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadFileBytes(const std::wstring& path);
+
+// Sets a value under HKEY_CLASSES_ROOT with the ANSI API, creating the key.
+void SetClassesValue(const std::string& key, const std::string& name, DWORD type,
+                     const std::string& data);
+void DeleteClassesTree(const std::string& key);
+
+// Runs a program with an argument text and waits for it to end; returns its exit code.
+DWORD RunAndWait(const std::wstring& program, const std::wstring& argument);
+
+// What the recorder viewer wrote: its command line and its current folder; empty when it
+// was not started within a few seconds.
+struct Recording {
+  std::wstring command_line;
+  std::wstring current_folder;
+};
+Recording AwaitRecording(const std::wstring& file);
+
+std::string Narrow(const std::wstring& text);  // for messages
+
+}  // namespace tests

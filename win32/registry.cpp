@@ -1,0 +1,54 @@
+// The registry through advapi32's ANSI entries, each a declared import.
+#include <windows.h>
+
+#include "win32/declared_import.h"
+#include "win32/win32_platform.h"
+
+namespace win32 {
+namespace {
+
+using RegOpenKeyExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+using RegQueryValueExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+using RegCloseKeyFunction = LONG(WINAPI*)(HKEY);
+
+DeclaredImport<RegOpenKeyExAFunction> g_reg_open_key_ex{"advapi32.dll", "RegOpenKeyExA"};
+DeclaredImport<RegQueryValueExAFunction> g_reg_query_value_ex{"advapi32.dll", "RegQueryValueExA"};
+DeclaredImport<RegCloseKeyFunction> g_reg_close_key{"advapi32.dll", "RegCloseKey"};
+
+// The predefined roots are 32-bit values that Windows sign-extends on 64-bit builds.
+HKEY ToHkey(platform::KeyHandle key) {
+  if (key >= 0x80000000u && key <= 0x800000FFu) {
+    return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(key)));
+  }
+  return reinterpret_cast<HKEY>(key);
+}
+
+}  // namespace
+
+platform::Status Win32Platform::RegOpenKeyExA(platform::KeyHandle root, const std::string& sub_key,
+                                              std::uint32_t options, std::uint32_t access,
+                                              platform::KeyHandle* key) {
+  HKEY opened = nullptr;
+  const LONG status = g_reg_open_key_ex.Get()(ToHkey(root), sub_key.c_str(), options, access, &opened);
+  if (status == ERROR_SUCCESS) *key = reinterpret_cast<platform::KeyHandle>(opened);
+  return status;
+}
+
+platform::Status Win32Platform::RegQueryValueExA(platform::KeyHandle key,
+                                                 const std::string& value_name,
+                                                 std::uint32_t* type, std::uint8_t* data,
+                                                 std::uint32_t* count) {
+  DWORD value_type = 0;
+  DWORD byte_count = *count;
+  const LONG status = g_reg_query_value_ex.Get()(ToHkey(key), value_name.c_str(), nullptr,
+                                                 &value_type, data, &byte_count);
+  if (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) *count = byte_count;
+  if (status == ERROR_SUCCESS) *type = value_type;
+  return status;
+}
+
+platform::Status Win32Platform::RegCloseKey(platform::KeyHandle key) {
+  return g_reg_close_key.Get()(ToHkey(key));
+}
+
+}  // namespace win32

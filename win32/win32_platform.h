@@ -1,0 +1,27 @@
+// The platform operations on the real Windows API.
+#pragma once
+
+#include "common/platform.h"
+
+namespace win32 {
+
+class Win32Platform final : public platform::Platform {
+ public:
+  std::u16string CommandLineArgument() override;
+  std::u16string ProgramFolder() override;
+  void StartProcess(const std::u16string& command_line, int window_style) override;
+
+  std::string ToAnsi(const std::u16string& text) override;
+  std::u16string FromAnsi(std::string_view bytes) override;
+  std::u16string ExpandEnvironment(const std::u16string& text) override;
+
+  platform::Status RegOpenKeyExA(platform::KeyHandle root, const std::string& sub_key,
+                                 std::uint32_t options, std::uint32_t access,
+                                 platform::KeyHandle* key) override;
+  platform::Status RegQueryValueExA(platform::KeyHandle key, const std::string& value_name,
+                                    std::uint32_t* type, std::uint8_t* data,
+                                    std::uint32_t* count) override;
+  platform::Status RegCloseKey(platform::KeyHandle key) override;
+};
+
+}  // namespace win32
