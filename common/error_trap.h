@@ -63,6 +63,7 @@ bool ResumeNextTest(Test&& test) noexcept {
 // current error and ends the body; what the body had assigned so far stands.
 template <typename Body>
 void LeaveOnFailure(Body&& body) noexcept {
+  InstallErrorTrap();
   try {
     body();
   } catch (...) {

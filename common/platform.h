@@ -67,6 +67,38 @@ class Platform {
                                   std::uint32_t* type, std::uint8_t* data,
                                   std::uint32_t* count) = 0;
   virtual Status RegCloseKey(KeyHandle key) = 0;
+
+  // --- Current drive and folders ---
+  // The machine keeps one current drive and one current folder per drive.
+  // The full path of the current drive's current folder ("D:\", "C:\WINDOWS").
+  virtual std::u16string CurrentFolder() = 0;
+  // Makes the drive that `path` begins with ("C:...") current; its own folder is kept.
+  // Fails when the path begins with no drive letter or the drive does not exist.
+  virtual void ChangeDrive(const std::u16string& path) = 0;
+  // Makes an existing folder the current folder of the drive it lies on; the current drive
+  // stays. A relative path is taken from the current folder.
+  virtual void ChangeFolder(const std::u16string& path) = 0;
+
+  // --- Files and folders ---
+  // Creates one folder; its parent must exist.
+  virtual void MakeFolder(const std::u16string& path) = 0;
+  // Opens a file for sequential reading; gives a file number for CloseFile. A missing file,
+  // a folder, or a file that another program holds against reading cannot be opened.
+  virtual int OpenForInput(const std::u16string& path) = 0;
+  virtual void CloseFile(int file_number) = 0;
+  // The length of a file in bytes, as a signed 32-bit number.
+  virtual std::int32_t FileLength(const std::u16string& path) = 0;
+  // Copies a file, replacing the destination; a failed copy leaves no partial destination.
+  // The copy is writable even when the source is read-only (as files on a CD are).
+  virtual void CopyFileReplacing(const std::u16string& source, const std::u16string& destination) = 0;
+
+  // --- Declared imports of kernel32 and the setup toolkit ---
+  // kernel32 GetSystemDirectoryA: writes the system folder and a NUL into `buffer` when they
+  // fit in buffer.size() bytes and gives the folder's length; gives the size needed when they
+  // do not fit (writing nothing), and 0 on failure.
+  virtual std::uint32_t GetSystemDirectoryA(std::string& buffer) = 0;
+  // "vb5stkit.dll" DLLSelfRegister: makes the named file register itself as a COM server.
+  virtual std::int16_t DLLSelfRegister(const std::string& path) = 0;
 };
 
 // The backend in use. The entry point of each build installs one before anything runs.

@@ -5,6 +5,7 @@
 
 #include "common/numbered_error.h"
 #include "sim/code_page.h"
+#include "sim/machine_helpers.h"
 
 namespace sim {
 namespace {
@@ -14,27 +15,11 @@ namespace fs = std::filesystem;
 constexpr const char* kOperationNames[] = {
     "CommandLineArgument", "ProgramFolder", "CreateProcessA", "ToAnsi", "FromAnsi",
     "ExpandEnvironment", "RegOpenKeyExA", "RegQueryValueExA", "RegCloseKey",
+    "CurrentFolder", "ChangeDrive", "ChangeFolder", "MakeFolder", "OpenForInput", "CloseFile",
+    "FileLength", "CopyFile", "GetSystemDirectoryA", "DLLSelfRegister",
 };
 static_assert(sizeof kOperationNames / sizeof kOperationNames[0] ==
               static_cast<int>(Operation::kCount));
-
-std::string StatusText(platform::Status status) {
-  switch (status) {
-    case 0: return "ERROR_SUCCESS";
-    case 2: return "ERROR_FILE_NOT_FOUND";
-    case 3: return "ERROR_PATH_NOT_FOUND";
-    case 5: return "ERROR_ACCESS_DENIED";
-    case 6: return "ERROR_INVALID_HANDLE";
-    case 126: return "ERROR_MOD_NOT_FOUND";
-    case 127: return "ERROR_PROC_NOT_FOUND";
-    case 161: return "ERROR_BAD_PATHNAME";
-    case 193: return "ERROR_BAD_EXE_FORMAT";
-    case 234: return "ERROR_MORE_DATA";
-    default: return "status " + std::to_string(status);
-  }
-}
-
-std::string Quoted(const std::u16string& text) { return "\"" + ToUtf8(text) + "\""; }
 
 // What a C string holds: the bytes before the first NUL.
 std::string_view CString(const std::string& bytes) {
@@ -62,11 +47,6 @@ std::string ValueText(std::uint32_t type, const std::uint8_t* data, std::uint32_
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
-bool HasDriveLetter(const std::u16string& path) {
-  return path.size() >= 2 && path[1] == u':' &&
-         ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
-}
-
 std::u16string Extension(const std::u16string& path) {
   const std::size_t slash = path.rfind(u'\\');
   const std::size_t dot = path.rfind(u'.');
@@ -75,6 +55,39 @@ std::u16string Extension(const std::u16string& path) {
 }
 
 }  // namespace
+
+std::string StatusText(platform::Status status) {
+  switch (status) {
+    case 0: return "ERROR_SUCCESS";
+    case 2: return "ERROR_FILE_NOT_FOUND";
+    case 3: return "ERROR_PATH_NOT_FOUND";
+    case 5: return "ERROR_ACCESS_DENIED";
+    case 6: return "ERROR_INVALID_HANDLE";
+    case 15: return "ERROR_INVALID_DRIVE";
+    case 32: return "ERROR_SHARING_VIOLATION";
+    case 112: return "ERROR_DISK_FULL";
+    case 183: return "ERROR_ALREADY_EXISTS";
+    case 126: return "ERROR_MOD_NOT_FOUND";
+    case 127: return "ERROR_PROC_NOT_FOUND";
+    case 161: return "ERROR_BAD_PATHNAME";
+    case 193: return "ERROR_BAD_EXE_FORMAT";
+    case 234: return "ERROR_MORE_DATA";
+    default: return "status " + std::to_string(status);
+  }
+}
+
+std::vector<std::u16string> NormalizedNames(const std::u16string& path) {
+  std::vector<std::u16string> names;
+  for (const std::u16string& name : SplitKeyPath(path)) {
+    if (name == u".") continue;
+    if (name == u"..") {
+      if (!names.empty()) names.pop_back();
+      continue;
+    }
+    names.push_back(name);
+  }
+  return names;
+}
 
 const char* OperationName(Operation operation) {
   return kOperationNames[static_cast<int>(operation)];
@@ -142,18 +155,9 @@ std::optional<std::string> Machine::HostPath(const std::u16string& windows_path)
   const auto drive = drives_.find(FoldCase(windows_path[0]));
   if (drive == drives_.end()) return std::nullopt;
 
-  std::vector<std::u16string> names;
-  for (const std::u16string& name : SplitKeyPath(windows_path.substr(2))) {
-    if (name == u".") continue;
-    if (name == u"..") {
-      if (!names.empty()) names.pop_back();
-      continue;
-    }
-    names.push_back(name);
-  }
   // Each name is looked up as written, then without regard to case.
   fs::path host = drive->second;
-  for (const std::u16string& name : names) {
+  for (const std::u16string& name : NormalizedNames(windows_path.substr(2))) {
     fs::path next = host / ToUtf8(name);
     std::error_code error;
     if (!fs::exists(next, error) && fs::is_directory(host, error)) {

@@ -32,10 +32,25 @@ enum class Operation {
   kRegOpenKeyEx,
   kRegQueryValueEx,
   kRegCloseKey,
+  kCurrentFolder,
+  kChangeDrive,
+  kChangeFolder,
+  kMakeFolder,
+  kOpenForInput,
+  kCloseFile,
+  kFileLength,
+  kCopyFile,
+  kGetSystemDirectory,
+  kDLLSelfRegister,
   kCount,
 };
 
 const char* OperationName(Operation operation);
+
+struct Registration {
+  std::u16string path;  // as DLLSelfRegister received it, after the ANSI code page
+  std::int16_t result = 0;  // 0 when the file registered itself
+};
 
 struct StartedProcess {
   std::u16string command_line;  // as the new process receives it, after the ANSI code page
@@ -53,7 +68,14 @@ class Machine final : public platform::Platform {
   // The running executable's full path, for example "D:\tolOpen.exe".
   void SetProgramPath(std::u16string path) { program_path_ = std::move(path); }
   void SetCommandLineArgument(std::u16string text) { argument_ = std::move(text); }
+  // The folder that GetSystemDirectoryA reports (default C:\WINDOWS\SYSTEM).
   void SetSystemFolder(std::u16string path) { system_folder_ = std::move(path); }
+  // Makes the drive of a full folder path current, with that folder as its current folder.
+  void SetCurrentFolder(const std::u16string& path);
+  // A drive on read-only media (a CD): nothing on it can be created or replaced.
+  void SetReadOnlyDrive(char16_t letter);
+  // Another program holds the file open without sharing: it cannot be read or replaced.
+  void LockFile(const std::u16string& path);
   void SetEnvironmentVariable(const std::u16string& name, std::u16string value);
 
   // --- Faults ---
@@ -69,6 +91,11 @@ class Machine final : public platform::Platform {
   const std::vector<Operation>& CallLog() const { return call_log_; }
   const std::vector<StartedProcess>& StartedProcesses() const { return started_; }
   std::size_t OpenKeyCount() const { return open_keys_.size(); }
+  std::size_t OpenFileCount() const { return open_files_.size(); }
+  const std::vector<Registration>& Registrations() const { return registrations_; }
+  char16_t CurrentDrive() const { return current_drive_; }
+  // The current folder of a drive, whether it is the current drive or not.
+  std::u16string FolderOfDrive(char16_t letter) const;
   // Receives one line for each operation (the code-page conversions aside) with its outcome.
   void SetTrace(std::function<void(const std::string&)> trace) { trace_ = std::move(trace); }
 
@@ -92,6 +119,19 @@ class Machine final : public platform::Platform {
                                     std::uint32_t* count) override;
   platform::Status RegCloseKey(platform::KeyHandle key) override;
 
+  std::u16string CurrentFolder() override;
+  void ChangeDrive(const std::u16string& path) override;
+  void ChangeFolder(const std::u16string& path) override;
+
+  void MakeFolder(const std::u16string& path) override;
+  int OpenForInput(const std::u16string& path) override;
+  void CloseFile(int file_number) override;
+  std::int32_t FileLength(const std::u16string& path) override;
+  void CopyFileReplacing(const std::u16string& source, const std::u16string& destination) override;
+
+  std::uint32_t GetSystemDirectoryA(std::string& buffer) override;
+  std::int16_t DLLSelfRegister(const std::string& path) override;
+
  private:
   struct Fault {
     Operation operation;
@@ -112,12 +152,29 @@ class Machine final : public platform::Platform {
   // The file that a command line starts, found as CreateProcess finds it, or a status.
   platform::Status FindProgram(const std::u16string& command_line) const;
   bool IsFile(const std::u16string& windows_path) const;
+  bool IsFolder(const std::u16string& windows_path) const;
+  // The full path ("C:\A\B", "C:\") of a path, relative ones taken from the current
+  // folders; a status when it names no place on a mapped drive.
+  platform::Status Resolve(const std::u16string& path, std::u16string* full) const;
+  std::u16string ResolveOrThrow(const std::u16string& path) const;
+  bool IsReadOnly(const std::u16string& full) const;
+  bool IsLocked(const std::u16string& full) const;
+  // A status for a file that cannot be read (0 when it can).
+  platform::Status ReadableFileStatus(const std::u16string& full) const;
+  [[noreturn]] void Fail(Operation operation, const std::string& what, platform::Status status) const;
 
   RegistryNode classes_root_;
   std::map<char16_t, std::string> drives_;
   std::u16string program_path_ = u"D:\\tolOpen.exe";
   std::u16string argument_;
   std::u16string system_folder_ = u"C:\\WINDOWS\\SYSTEM";
+  char16_t current_drive_ = u'C';
+  std::map<char16_t, std::u16string> drive_folders_;  // drives whose folder is not the root
+  std::vector<char16_t> read_only_drives_;
+  std::vector<std::u16string> locked_files_;  // full paths, case folded
+  std::map<int, std::u16string> open_files_;
+  int next_file_ = 1;
+  std::vector<Registration> registrations_;
   std::map<std::u16string, std::pair<std::u16string, std::u16string>> environment_;
 
   std::map<platform::KeyHandle, std::pair<RegistryNode*, std::string>> open_keys_;

@@ -6,6 +6,7 @@
 #include "common/error_trap.h"
 #include "common/platform.h"
 #include "common/text.h"
+#include "flash/flash.h"
 #include "registry/registry.h"
 #include "start/document.h"
 
@@ -51,6 +52,9 @@ void Main() noexcept {
       ResumeNext([&] { document = os().ProgramFolder() + document; });
     }
   }
+
+  // Start-up tasks: the viewer starts only after they have run.
+  if (common::options::InstallFlashAtStart) mdlFlash::InstallFlashControl();
 
   ResumeNext([&] {
     os().StartProcess(LaunchCommandLine(open_command, document), platform::kNormalFocusWindow);

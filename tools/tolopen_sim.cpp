@@ -2,6 +2,7 @@
 // prints every platform operation it makes, in order.
 //
 //   tolopen-sim --machine DIR [--program WINPATH] [--argument TEXT]
+//               [--current-folder WINPATH] [--system-folder WINPATH]
 //
 // DIR/registry.reg is HKEY_CLASSES_ROOT (REGEDIT4); each one-letter subfolder of DIR is the
 // drive of that letter (DIR/c is C:, DIR/d is D:). The registry is saved back after the run.
@@ -22,14 +23,19 @@ namespace fs = std::filesystem;
 
 constexpr const char kUsage[] =
     "usage: tolopen-sim --machine DIR [--program WINPATH] [--argument TEXT]\n"
-    "  --machine DIR      the machine: DIR/registry.reg and one folder per drive (DIR/c, DIR/d)\n"
-    "  --program WINPATH  the launcher's path on the machine (default D:\\tolOpen.exe)\n"
-    "  --argument TEXT    the command-line argument text (default: none)\n";
+    "                   [--current-folder WINPATH] [--system-folder WINPATH]\n"
+    "  --machine DIR             the machine: DIR/registry.reg and one folder per drive (DIR/c, DIR/d)\n"
+    "  --program WINPATH         the launcher's path on the machine (default D:\\tolOpen.exe)\n"
+    "  --argument TEXT           the command-line argument text (default: none)\n"
+    "  --current-folder WINPATH  the current drive and folder at start (default: the program's folder)\n"
+    "  --system-folder WINPATH   the Windows system folder (default C:\\WINDOWS\\SYSTEM)\n";
 
 struct Options {
   std::string machine;
   std::u16string program = u"D:\\tolOpen.exe";
   std::u16string argument;
+  std::u16string current_folder;  // "" for the program's folder
+  std::u16string system_folder = u"C:\\WINDOWS\\SYSTEM";
 };
 
 int Usage(const std::string& problem) {
@@ -53,7 +59,8 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (option != "--machine" && option != "--program" && option != "--argument") {
+    if (option != "--machine" && option != "--program" && option != "--argument" &&
+        option != "--current-folder" && option != "--system-folder") {
       return Usage("unknown option '" + option + "'");
     }
     if (i + 1 >= argc) return Usage(option + " needs a value");
@@ -63,6 +70,10 @@ int main(int argc, char** argv) {
       have_machine = true;
     } else if (option == "--program") {
       options.program = sim::FromUtf8(value);
+    } else if (option == "--current-folder") {
+      options.current_folder = sim::FromUtf8(value);
+    } else if (option == "--system-folder") {
+      options.system_folder = sim::FromUtf8(value);
     } else {
       options.argument = sim::FromUtf8(value);
     }
@@ -70,6 +81,15 @@ int main(int argc, char** argv) {
   if (!have_machine) return Usage("--machine is required");
   if (!IsDrivePath(options.program) || options.program.back() == u'\\') {
     return Usage("--program must be a file's full path on a drive, such as D:\\tolOpen.exe");
+  }
+  if (options.current_folder.empty()) {
+    options.current_folder = options.program.substr(0, options.program.rfind(u'\\') + 1);
+  }
+  if (!IsDrivePath(options.current_folder)) {
+    return Usage("--current-folder must be a full path on a drive, such as D:\\");
+  }
+  if (!IsDrivePath(options.system_folder)) {
+    return Usage("--system-folder must be a full path on a drive, such as C:\\WINDOWS\\SYSTEM");
   }
 
   std::error_code error;
@@ -94,6 +114,8 @@ int main(int argc, char** argv) {
   }
   machine.SetProgramPath(options.program);
   machine.SetCommandLineArgument(options.argument);
+  machine.SetSystemFolder(options.system_folder);
+  machine.SetCurrentFolder(options.current_folder);
   machine.SetTrace([](const std::string& line) { std::printf("%s\n", line.c_str()); });
 
   {

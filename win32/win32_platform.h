@@ -1,6 +1,8 @@
 // The platform operations on the real Windows API.
 #pragma once
 
+#include <vector>
+
 #include "common/platform.h"
 
 namespace win32 {
@@ -22,6 +24,22 @@ class Win32Platform final : public platform::Platform {
                                     std::uint32_t* type, std::uint8_t* data,
                                     std::uint32_t* count) override;
   platform::Status RegCloseKey(platform::KeyHandle key) override;
+
+  std::u16string CurrentFolder() override;
+  void ChangeDrive(const std::u16string& path) override;
+  void ChangeFolder(const std::u16string& path) override;
+
+  void MakeFolder(const std::u16string& path) override;
+  int OpenForInput(const std::u16string& path) override;
+  void CloseFile(int file_number) override;
+  std::int32_t FileLength(const std::u16string& path) override;
+  void CopyFileReplacing(const std::u16string& source, const std::u16string& destination) override;
+
+  std::uint32_t GetSystemDirectoryA(std::string& buffer) override;
+  std::int16_t DLLSelfRegister(const std::string& path) override;
+
+ private:
+  std::vector<void*> open_files_;  // file number n is open_files_[n - 1]; null when closed
 };
 
 }  // namespace win32

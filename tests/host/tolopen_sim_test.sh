@@ -30,6 +30,13 @@ cp -r "$examples/machine" "$work/m"
 check "a run on the sample machine succeeds" test $? -eq 0
 check "it starts the viewer on D:\\index.html" \
   grep -qF 'CreateProcessA ""C:\Program Files\Course Viewer\viewer.exe" -nohome D:\index.html", window style 1 -> started' "$work/out"
+check "the first run copies the control" \
+  grep -qF 'CopyFile "D:\tools\flash\flash.ocx" to "C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx" -> copied' "$work/out"
+check "and registers it from the system folder" \
+  grep -qF 'DLLSelfRegister "C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx" -> registered' "$work/out"
+"$tool" --machine "$work/m" >"$work/out" 2>&1
+check "a second run copies nothing" bash -c "! grep -q CopyFile '$work/out'"
+check "and registers again" grep -qF 'DLLSelfRegister "C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx" -> registered' "$work/out"
 "$tool" --machine "$work/m" --argument 'pages\intro.html' --program 'D:\COURSE\tolOpen.exe' >"$work/out" 2>&1
 check "argument and program folder" grep -qF -- '-nohome D:\COURSE\pages\intro.html"' "$work/out"
 
@@ -43,6 +50,12 @@ expect_refusal "no --machine" "--machine is required"
 expect_refusal "unknown option" "unknown option '--frobnicate'" --machine "$work/m" --frobnicate
 expect_refusal "option without value" "--argument needs a value" --machine "$work/m" --argument
 expect_refusal "relative program path" "--program must be" --machine "$work/m" --program tolOpen.exe
+expect_refusal "relative current folder" "--current-folder must be" --machine "$work/m" --current-folder 'tools'
+expect_refusal "relative system folder" "--system-folder must be" --machine "$work/m" --system-folder 'SYSTEM'
+"$tool" --machine "$work/m" --system-folder 'C:\SYS32' --current-folder 'C:\' >"$work/out" 2>&1
+check "the system folder and current folder are taken from the options" \
+  grep -qF 'GetSystemDirectoryA -> "C:\SYS32"' "$work/out"
+check "the drive is set back to C:" grep -qF 'ChangeDrive "C:\" -> C:' "$work/out"
 
 mkdir -p "$work/bad/d"
 printf 'REGEDIT4\n[HKEY_CLASSES_ROOT\\.html]\n@="htmlfile\n' >"$work/bad/registry.reg"

@@ -14,6 +14,7 @@ class LaunchTest : public ::testing::Test {
     DeleteFileW(record_.c_str());
   }
   ~LaunchTest() override {
+    RemoveTree(SystemFolder() + L"\\macromed");  // made by the launcher's control provisioning
     DeleteClassesTree(".tolopentest");
     DeleteClassesTree("TolOpenTest.Document");
   }

@@ -17,13 +17,36 @@ ScratchFolder::ScratchFolder(const std::wstring& name) {
   CreateDirectoryW(path_.c_str(), nullptr);
 }
 
-ScratchFolder::~ScratchFolder() {
-  std::wstring from = path_ + L'\0';  // double NUL terminated
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+void RemoveTree(const std::wstring& path) {
+  std::wstring from = path + L'\0';  // double NUL terminated
   SHFILEOPSTRUCTW operation{};
   operation.wFunc = FO_DELETE;
   operation.pFrom = from.c_str();
   operation.fFlags = FOF_NO_UI;
   SHFileOperationW(&operation);
+}
+
+long long FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::wstring SystemFolder() {
+  wchar_t folder[MAX_PATH];
+  GetSystemDirectoryW(folder, MAX_PATH);
+  return folder;
+}
+
+std::string ClassesText(const std::string& key, const std::string& name) {
+  char data[1024] = {};
+  DWORD size = sizeof data - 1;
+  if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) {
+    return std::string();
+  }
+  return data;
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
@@ -57,13 +80,14 @@ void SetClassesValue(const std::string& key, const std::string& name, DWORD type
 
 void DeleteClassesTree(const std::string& key) { RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str()); }
 
-DWORD RunAndWait(const std::wstring& program, const std::wstring& argument) {
+DWORD RunAndWait(const std::wstring& program, const std::wstring& argument,
+                 const std::wstring& current_folder) {
   std::wstring line = L"\"" + program + L"\"" + (argument.empty() ? L"" : L" " + argument);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &process)) {
     return static_cast<DWORD>(-1);
   }
   WaitForSingleObject(process.hProcess, 30000);

@@ -26,16 +26,24 @@ class ScratchFolder {
   std::wstring path_;
 };
 
+void RemoveTree(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// The file's size, or -1 when it does not exist.
+long long FileSize(const std::wstring& path);
+std::wstring SystemFolder();
 std::string ReadFileBytes(const std::wstring& path);
 
 // Sets a value under HKEY_CLASSES_ROOT with the ANSI API, creating the key.
 void SetClassesValue(const std::string& key, const std::string& name, DWORD type,
                      const std::string& data);
 void DeleteClassesTree(const std::string& key);
+// A REG_SZ value under HKEY_CLASSES_ROOT, or "" when there is none.
+std::string ClassesText(const std::string& key, const std::string& name);
 
-// Runs a program with an argument text and waits for it to end; returns its exit code.
-DWORD RunAndWait(const std::wstring& program, const std::wstring& argument);
+// Runs a program with an argument text, in a current folder (the caller's when empty), and
+// waits for it to end; returns its exit code.
+DWORD RunAndWait(const std::wstring& program, const std::wstring& argument,
+                 const std::wstring& current_folder = std::wstring());
 
 // What the recorder viewer wrote: its command line and its current folder; empty when it
 // was not started within a few seconds.

@@ -1,0 +1,48 @@
+// mdlFlash: makes sure, at every start, that the Flash ActiveX control lies in the system
+// folder's "macromed\flash\" and is registered as a COM server; and the small file-system
+// routines that this rests on. Nothing here shows anything or reports to its caller.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/truth_value.h"
+
+namespace mdlFlash {
+
+// A copy in the system folder at least this long is left in place.
+inline constexpr std::int32_t kSmallestCopyLeftInPlace = 0x63000;
+
+// Copies the control from "tools\flash\" on the disc into the system folder's
+// "macromed\flash\" unless a copy long enough is there, and has it register itself: from the
+// system folder, or where it lies on the disc when the copy failed. The current drive and its
+// folder are set back afterwards. Never fails.
+void InstallFlashControl() noexcept;
+
+// True when `destination_folder` holds the control afterwards: a copy long enough was there, or
+// the copy succeeded. Both folders end in "\". A failure ends the routine with false.
+common::TruthValue CopyControlIfNeeded(std::u16string source_folder,
+                                       std::u16string destination_folder,
+                                       std::u16string source_file_name,
+                                       std::u16string destination_file_name) noexcept;
+
+// Creates every missing level of a folder path that ends in "\" (the text after the last "\"
+// is not a level). Sets the current drive's folder back; a level entered on another drive
+// stays that drive's current folder. Always true; the current error is 0 afterwards.
+common::TruthValue MakePath(std::u16string path) noexcept;
+
+// True when the file can be opened for reading. The current error is 0 afterwards.
+common::TruthValue FileExists(std::u16string path) noexcept;
+
+// The Windows system folder ending in "\", or "" when it cannot be found.
+// A failure of the code-page conversion passes to the caller.
+std::u16string GetSystemFolder();
+
+// The text before its first NUL character, or the whole text when it has none.
+std::u16string TrimAtNull(std::u16string text);
+
+// Appends "\" to a folder path (dropping its trailing blanks) unless, blanks aside, it already
+// ends in "\" or "/"; then the path is left exactly as it was.
+void AddBackslash(std::u16string& path);
+
+}  // namespace mdlFlash

@@ -1,0 +1,237 @@
+// The simulated machine's drives, folders and files, and the setup toolkit's self-registration.
+#include <algorithm>
+#include <filesystem>
+
+#include "common/numbered_error.h"
+#include "sim/code_page.h"
+#include "sim/machine.h"
+#include "sim/machine_helpers.h"
+
+namespace sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr platform::Status kFileNotFound = 2;
+constexpr platform::Status kPathNotFound = 3;
+constexpr platform::Status kAccessDenied = 5;
+constexpr platform::Status kInvalidDrive = 15;
+constexpr platform::Status kSharingViolation = 32;
+constexpr platform::Status kAlreadyExists = 183;
+
+std::u16string Root(char16_t drive) { return std::u16string(1, drive) + u":\\"; }
+
+std::u16string ParentOf(const std::u16string& full) {
+  const std::size_t slash = full.rfind(u'\\');
+  return slash <= 2 ? full.substr(0, 3) : full.substr(0, slash);
+}
+
+}  // namespace
+
+void Machine::SetCurrentFolder(const std::u16string& path) {
+  current_drive_ = FoldCase(path[0]);
+  std::u16string full;
+  if (Resolve(path, &full) == platform::kSuccess) drive_folders_[current_drive_] = full;
+}
+
+void Machine::SetReadOnlyDrive(char16_t letter) { read_only_drives_.push_back(FoldCase(letter)); }
+
+void Machine::LockFile(const std::u16string& path) {
+  std::u16string full;
+  if (Resolve(path, &full) == platform::kSuccess) locked_files_.push_back(FoldCase(full));
+}
+
+std::u16string Machine::FolderOfDrive(char16_t letter) const {
+  const auto it = drive_folders_.find(FoldCase(letter));
+  return it == drive_folders_.end() ? Root(FoldCase(letter)) : it->second;
+}
+
+platform::Status Machine::Resolve(const std::u16string& path, std::u16string* full) const {
+  if (path.empty()) return kPathNotFound;
+  std::u16string absolute;
+  if (HasDriveLetter(path)) {
+    absolute = path.size() >= 3 && path[2] == u'\\' ? path : FolderOfDrive(path[0]) + u"\\" + path.substr(2);
+  } else if (path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\') {
+    return kPathNotFound;  // network paths are not simulated
+  } else if (path[0] == u'\\') {
+    absolute = std::u16string(1, current_drive_) + u":" + path;
+  } else {
+    absolute = FolderOfDrive(current_drive_) + u"\\" + path;
+  }
+  const char16_t drive = FoldCase(absolute[0]);
+  if (drives_.count(drive) == 0) return kPathNotFound;
+  const std::vector<std::u16string> names = NormalizedNames(absolute.substr(2));
+  std::u16string result = std::u16string(1, drive) + u":";
+  for (const std::u16string& name : names) result += u"\\" + name;
+  if (names.empty()) result += u"\\";
+  *full = result;
+  return platform::kSuccess;
+}
+
+bool Machine::IsFolder(const std::u16string& windows_path) const {
+  const auto host = HostPath(windows_path);
+  std::error_code error;
+  return host && fs::is_directory(*host, error);
+}
+
+bool Machine::IsReadOnly(const std::u16string& full) const {
+  return std::find(read_only_drives_.begin(), read_only_drives_.end(), FoldCase(full[0])) !=
+         read_only_drives_.end();
+}
+
+bool Machine::IsLocked(const std::u16string& full) const {
+  return std::find(locked_files_.begin(), locked_files_.end(), FoldCase(full)) != locked_files_.end();
+}
+
+platform::Status Machine::ReadableFileStatus(const std::u16string& full) const {
+  if (IsFolder(full)) return kAccessDenied;
+  if (!IsFile(full)) return IsFolder(ParentOf(full)) ? kFileNotFound : kPathNotFound;
+  if (IsLocked(full)) return kSharingViolation;
+  const auto host = HostPath(full);
+  std::error_code error;
+  const fs::perms permissions = fs::status(*host, error).permissions();
+  if ((permissions & fs::perms::owner_read) == fs::perms::none) return kAccessDenied;
+  return platform::kSuccess;
+}
+
+void Machine::Fail(Operation operation, const std::string& what, platform::Status status) const {
+  Trace(std::string(OperationName(operation)) + " " + what + " -> fails (" + StatusText(status) + ")");
+  throw common::ErrorFromWin32(static_cast<std::uint32_t>(status));
+}
+
+std::u16string Machine::CurrentFolder() {
+  EnterOrThrow(Operation::kCurrentFolder);
+  const std::u16string folder = FolderOfDrive(current_drive_);
+  Trace("CurrentFolder -> " + Quoted(folder));
+  return folder;
+}
+
+void Machine::ChangeDrive(const std::u16string& path) {
+  EnterOrThrow(Operation::kChangeDrive);
+  if (!HasDriveLetter(path) || drives_.count(FoldCase(path[0])) == 0) {
+    Fail(Operation::kChangeDrive, Quoted(path), kInvalidDrive);
+  }
+  current_drive_ = FoldCase(path[0]);
+  Trace("ChangeDrive " + Quoted(path) + " -> " + ToUtf8(std::u16string(1, current_drive_)) + ":");
+}
+
+void Machine::ChangeFolder(const std::u16string& path) {
+  EnterOrThrow(Operation::kChangeFolder);
+  std::u16string full;
+  const platform::Status status = Resolve(path, &full);
+  if (status != platform::kSuccess || !IsFolder(full)) Fail(Operation::kChangeFolder, Quoted(path), kPathNotFound);
+  drive_folders_[FoldCase(full[0])] = full;
+  Trace("ChangeFolder " + Quoted(path) + " -> " + Quoted(full));
+}
+
+void Machine::MakeFolder(const std::u16string& path) {
+  EnterOrThrow(Operation::kMakeFolder);
+  std::u16string full;
+  if (Resolve(path, &full) != platform::kSuccess) Fail(Operation::kMakeFolder, Quoted(path), kPathNotFound);
+  if (IsFolder(full) || IsFile(full)) Fail(Operation::kMakeFolder, Quoted(path), kAlreadyExists);
+  if (!IsFolder(ParentOf(full))) Fail(Operation::kMakeFolder, Quoted(path), kPathNotFound);
+  if (IsReadOnly(full)) Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
+  std::error_code error;
+  if (!fs::create_directory(*HostPath(full), error)) Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
+  Trace("MakeFolder " + Quoted(path) + " -> created");
+}
+
+int Machine::OpenForInput(const std::u16string& path) {
+  EnterOrThrow(Operation::kOpenForInput);
+  std::u16string full;
+  platform::Status status = Resolve(path, &full);
+  if (status == platform::kSuccess) status = ReadableFileStatus(full);
+  if (status != platform::kSuccess) Fail(Operation::kOpenForInput, Quoted(path), status);
+  const int number = next_file_++;
+  open_files_[number] = full;
+  Trace("OpenForInput " + Quoted(path) + " -> file #" + std::to_string(number));
+  return number;
+}
+
+void Machine::CloseFile(int file_number) {
+  EnterOrThrow(Operation::kCloseFile);
+  if (open_files_.erase(file_number) == 0) {
+    Trace("CloseFile #" + std::to_string(file_number) + " -> fails (no such file)");
+    throw common::NumberedError(common::kBadFileName);
+  }
+  Trace("CloseFile #" + std::to_string(file_number) + " -> closed");
+}
+
+std::int32_t Machine::FileLength(const std::u16string& path) {
+  EnterOrThrow(Operation::kFileLength);
+  std::u16string full;
+  platform::Status status = Resolve(path, &full);
+  if (status == platform::kSuccess && !IsFile(full)) {
+    status = IsFolder(ParentOf(full)) ? kFileNotFound : kPathNotFound;
+  }
+  if (status != platform::kSuccess) Fail(Operation::kFileLength, Quoted(path), status);
+  std::error_code error;
+  const auto size = static_cast<std::uint64_t>(fs::file_size(*HostPath(full), error));
+  const auto length = static_cast<std::int32_t>(static_cast<std::uint32_t>(size));
+  Trace("FileLength " + Quoted(path) + " -> " + std::to_string(length));
+  return length;
+}
+
+void Machine::CopyFileReplacing(const std::u16string& source, const std::u16string& destination) {
+  EnterOrThrow(Operation::kCopyFile);
+  const std::string what = Quoted(source) + " to " + Quoted(destination);
+  std::u16string from;
+  std::u16string to;
+  platform::Status status = Resolve(source, &from);
+  if (status == platform::kSuccess) status = ReadableFileStatus(from);
+  if (status == platform::kSuccess) status = Resolve(destination, &to);
+  if (status == platform::kSuccess && !IsFolder(ParentOf(to))) status = kPathNotFound;
+  if (status == platform::kSuccess && (IsFolder(to) || IsReadOnly(to))) status = kAccessDenied;
+  if (status == platform::kSuccess && IsLocked(to)) status = kSharingViolation;
+  if (status != platform::kSuccess) Fail(Operation::kCopyFile, what, status);
+
+  std::error_code error;
+  const std::string host_to = *HostPath(to);
+  if (fs::exists(host_to, error)) {
+    fs::permissions(host_to, fs::perms::owner_write, fs::perm_options::add, error);
+  }
+  if (!fs::copy_file(*HostPath(from), host_to, fs::copy_options::overwrite_existing, error)) {
+    fs::remove(host_to, error);  // no partial copy stays behind
+    Fail(Operation::kCopyFile, what, kAccessDenied);
+  }
+  // A copy from read-only media stays replaceable.
+  fs::permissions(host_to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, error);
+  Trace("CopyFile " + what + " -> copied");
+}
+
+std::uint32_t Machine::GetSystemDirectoryA(std::string& buffer) {
+  if (const auto status = EnterImport(Operation::kGetSystemDirectory)) {
+    Trace("GetSystemDirectoryA -> 0 (" + StatusText(*status) + ", injected)");
+    return 0;
+  }
+  const std::string folder = EncodeWindows1252(system_folder_);
+  if (folder.size() + 1 > buffer.size()) {
+    Trace("GetSystemDirectoryA -> " + std::to_string(folder.size() + 1) + " (the buffer is too small)");
+    return static_cast<std::uint32_t>(folder.size() + 1);
+  }
+  std::copy(folder.begin(), folder.end(), buffer.begin());
+  buffer[folder.size()] = '\0';
+  Trace("GetSystemDirectoryA -> " + Quoted(system_folder_));
+  return static_cast<std::uint32_t>(folder.size());
+}
+
+std::int16_t Machine::DLLSelfRegister(const std::string& path) {
+  const std::u16string name = DecodeWindows1252(std::string_view(path.c_str()));
+  const auto fault = EnterImport(Operation::kDLLSelfRegister);
+  // The library is found beside the program or in the system folder.
+  const std::u16string program_folder = program_path_.substr(0, program_path_.rfind(u'\\'));
+  if (!IsFile(program_folder + u"\\vb5stkit.dll") && !IsFile(system_folder_ + u"\\vb5stkit.dll")) {
+    Trace("DLLSelfRegister " + Quoted(name) + " -> vb5stkit.dll cannot be loaded");
+    throw common::NumberedError(common::kErrorInLoadingDll);
+  }
+  std::u16string full;
+  const bool readable = !fault && Resolve(name, &full) == platform::kSuccess &&
+                        ReadableFileStatus(full) == platform::kSuccess;
+  const std::int16_t result = readable ? 0 : 1;
+  registrations_.push_back({name, result});
+  Trace("DLLSelfRegister " + Quoted(name) + (readable ? " -> registered" : " -> fails (1)") +
+        (fault ? " (injected)" : ""));
+  return result;
+}
+
+}  // namespace sim

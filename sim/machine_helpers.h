@@ -1,0 +1,25 @@
+// Small helpers of the simulated machine: how it writes statuses and texts into its trace, and
+// how it reads Windows paths.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/platform.h"
+#include "sim/code_page.h"
+
+namespace sim {
+
+std::string StatusText(platform::Status status);
+
+inline std::string Quoted(const std::u16string& text) { return "\"" + ToUtf8(text) + "\""; }
+
+inline bool HasDriveLetter(const std::u16string& path) {
+  return path.size() >= 2 && path[1] == u':' &&
+         ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
+}
+
+// The names of a path below its drive, with "." dropped and ".." taking its parent's place.
+std::vector<std::u16string> NormalizedNames(const std::u16string& path);
+
+}  // namespace sim

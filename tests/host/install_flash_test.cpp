@@ -1,0 +1,139 @@
+// Copying the control into the system folder and registering it, at every start.
+#include <gtest/gtest.h>
+
+#include "flash/flash.h"
+#include "start/main.h"
+#include "tests/host/sim_fixture.h"
+
+namespace tests {
+namespace {
+
+constexpr char16_t kDestination[] = u"C:\\WINDOWS\\SYSTEM\\macromed\\flash\\flash.ocx";
+constexpr char16_t kDiscCopy[] = u"D:\\tools\\flash\\flash.ocx";
+constexpr std::size_t kDiscCopySize = 500000;
+
+// A machine with the course on D:, the setup library beside the program, and C:\WINDOWS\SYSTEM.
+class ControlMachine : public SimMachine {
+ public:
+  ControlMachine() {
+    std::filesystem::create_directories(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM"));
+    CreateFile(u"D:\\vb5stkit.dll");
+    CreateFile(kDiscCopy, kDiscCopySize);
+    machine_.SetCurrentFolder(u"D:\\");
+  }
+
+  std::uintmax_t SizeOf(const std::u16string& path) {
+    std::error_code error;
+    return std::filesystem::file_size(*machine_.HostPath(path), error);
+  }
+
+  // Runs the installation; gives the one path registered.
+  std::string Install() {
+    const std::size_t before = machine_.Registrations().size();
+    mdlFlash::InstallFlashControl();
+    EXPECT_EQ(machine_.Registrations().size(), before + 1) << "exactly one registration per run";
+    EXPECT_EQ(machine_.CurrentDrive(), u'D');
+    EXPECT_EQ(Show(machine_.FolderOfDrive(u'D')), "D:\\");
+    EXPECT_EQ(machine_.OpenFileCount(), 0u);
+    return machine_.Registrations().empty() ? "" : Show(machine_.Registrations().back().path);
+  }
+};
+
+class InstallFlashTest : public ::testing::Test, public ControlMachine {};
+
+TEST_F(InstallFlashTest, FreshMachineCopiesAndRegistersFromTheSystemFolder) {
+  EXPECT_EQ(Install(), Show(kDestination));
+  EXPECT_EQ(SizeOf(kDestination), kDiscCopySize);
+  EXPECT_EQ(machine_.Registrations().back().result, 0);
+  // A second run finds the copy in place and registers it again.
+  const std::filesystem::file_time_type first = std::filesystem::last_write_time(*machine_.HostPath(kDestination));
+  EXPECT_EQ(Install(), Show(kDestination));
+  EXPECT_EQ(std::filesystem::last_write_time(*machine_.HostPath(kDestination)), first);
+}
+
+TEST_F(InstallFlashTest, SizeThreshold) {
+  const struct {
+    std::size_t existing;
+    std::size_t after;
+  } cases[] = {
+      {405504, 405504},          // exactly 0x63000: left in place
+      {405503, kDiscCopySize},   // one byte short: replaced
+      {0, kDiscCopySize},
+  };
+  for (const auto& c : cases) {
+    ControlMachine machine;
+    machine.CreateFile(kDestination, c.existing);
+    EXPECT_EQ(machine.Install(), Show(kDestination));
+    EXPECT_EQ(machine.SizeOf(kDestination), c.after) << c.existing << " bytes in place";
+  }
+}
+
+TEST_F(InstallFlashTest, FailedCopyRegistersTheDiscCopy) {
+  const struct {
+    const char* what;
+    std::function<void(ControlMachine&)> arrange;
+    const char* registered;
+  } cases[] = {
+      {"destination in use", [](ControlMachine& m) {
+         m.CreateFile(kDestination, 10);
+         m.machine_.LockFile(kDestination);
+       }, "D:\\tools\\flash\\flash.ocx"},
+      {"copy refused", [](ControlMachine& m) { m.machine_.InjectFault(sim::Operation::kCopyFile, 112); },
+       "D:\\tools\\flash\\flash.ocx"},
+      {"no disc copy either", [](ControlMachine& m) {
+         std::filesystem::remove(*m.machine_.HostPath(kDiscCopy));
+       }, "D:\\tools\\flash\\flash.ocx"},
+      {"folders cannot be created", [](ControlMachine& m) {
+         m.machine_.InjectFault(sim::Operation::kMakeFolder, 5);
+       }, "D:\\tools\\flash\\flash.ocx"},
+      {"length unreadable", [](ControlMachine& m) {
+         m.CreateFile(kDestination, 500000);
+         m.machine_.InjectFault(sim::Operation::kFileLength, 5);
+       }, "D:\\tools\\flash\\flash.ocx"},
+      {"no system folder: its levels go to the current drive", [](ControlMachine& m) {
+         m.machine_.InjectFault(sim::Operation::kGetSystemDirectory, 5);
+       }, "\\macromed\\flash\\flash.ocx"},
+  };
+  for (const auto& c : cases) {
+    ControlMachine machine;
+    c.arrange(machine);
+    EXPECT_EQ(machine.Install(), c.registered) << c.what;
+  }
+}
+
+TEST_F(InstallFlashTest, TheDriveAndFolderAreSetBack) {
+  std::filesystem::create_directories(*machine_.HostPath(u"D:\\COURSE\\PAGES"));
+  machine_.SetCurrentFolder(u"D:\\COURSE\\PAGES");
+  mdlFlash::InstallFlashControl();
+  EXPECT_EQ(machine_.CurrentDrive(), u'D');
+  EXPECT_EQ(Show(machine_.FolderOfDrive(u'D')), "D:\\COURSE\\PAGES");
+  // The system folder's drive keeps the folder the registration ran in.
+  EXPECT_EQ(Show(machine_.FolderOfDrive(u'C')), "C:\\WINDOWS\\SYSTEM\\macromed\\flash");
+}
+
+TEST_F(InstallFlashTest, MissingSetupLibraryStillStartsTheViewer) {
+  std::filesystem::remove(*machine_.HostPath(u"D:\\vb5stkit.dll"));
+  SetText(u".html", u"htmlfile");
+  SetText(u"htmlfile\\shell\\open\\command", u"C:\\viewer.exe");
+  CreateFile(u"C:\\viewer.exe");
+  mdlMain::Main();
+  EXPECT_TRUE(machine_.Registrations().empty());
+  EXPECT_EQ(SizeOf(kDestination), kDiscCopySize) << "the copy is made all the same";
+  ASSERT_EQ(machine_.StartedProcesses().size(), 1u);
+  EXPECT_EQ(machine_.CurrentDrive(), u'D');
+}
+
+TEST_F(InstallFlashTest, TheViewerStartsAfterTheRegistration) {
+  SetText(u".html", u"htmlfile");
+  SetText(u"htmlfile\\shell\\open\\command", u"C:\\viewer.exe");
+  CreateFile(u"C:\\viewer.exe");
+  mdlMain::Main();
+  const std::vector<sim::Operation>& calls = machine_.CallLog();
+  const auto registered = std::find(calls.begin(), calls.end(), sim::Operation::kDLLSelfRegister);
+  const auto started = std::find(calls.begin(), calls.end(), sim::Operation::kStartProcess);
+  ASSERT_NE(registered, calls.end());
+  EXPECT_LT(registered, started);
+}
+
+}  // namespace
+}  // namespace tests

@@ -1,0 +1,92 @@
+// The Win32 backend's model of one current drive and one current folder per drive.
+#include <gtest/gtest.h>
+
+#include "common/numbered_error.h"
+#include "tests/windows/wine_fixture.h"
+#include "win32/win32_platform.h"
+
+namespace tests {
+namespace {
+
+std::string Show(const std::u16string& text) { return Narrow(std::wstring(text.begin(), text.end())); }
+
+TEST(Win32FoldersTest, EachDriveKeepsItsFolder) {
+  ScratchFolder scratch(L"folders");  // on C:, below %TEMP%
+  const std::wstring c_folder = scratch.Path();
+  CreateDirectoryW((c_folder + L"\\sub").c_str(), nullptr);
+  ASSERT_TRUE(SetCurrentDirectoryW(L"Z:\\tmp"));
+
+  win32::Win32Platform windows;
+  const std::u16string c_path(c_folder.begin(), c_folder.end());
+
+  // Another drive's folder changes; the current drive and its folder stay.
+  windows.ChangeFolder(c_path + u"\\sub");
+  EXPECT_EQ(Show(windows.CurrentFolder()), "Z:\\tmp");
+
+  // Moving to that drive finds the folder it was given, and moving back finds Z:'s.
+  windows.ChangeDrive(u"C:\\anything");
+  EXPECT_EQ(Show(windows.CurrentFolder()), Narrow(c_folder + L"\\sub"));
+  windows.ChangeDrive(u"Z:");
+  EXPECT_EQ(Show(windows.CurrentFolder()), "Z:\\tmp");
+
+  // A folder given with a final "\" is the same folder.
+  windows.ChangeFolder(u"Z:\\tmp\\");
+  EXPECT_EQ(Show(windows.CurrentFolder()), "Z:\\tmp");
+
+  // Failures change nothing.
+  const struct {
+    const char* what;
+    std::function<void()> change;
+    std::int32_t number;
+  } failures[] = {
+      {"missing folder", [&] { windows.ChangeFolder(c_path + u"\\missing"); }, 76},
+      {"a file is no folder", [&] { windows.ChangeFolder(u"Z:\\bin\\sh"); }, 76},
+      {"no drive letter", [&] { windows.ChangeDrive(u"\\macromed\\flash\\"); }, 68},
+      {"no such drive", [&] { windows.ChangeDrive(u"Q:\\"); }, 68},
+  };
+  for (const auto& f : failures) {
+    try {
+      f.change();
+      ADD_FAILURE() << f.what << ": no failure";
+    } catch (const common::NumberedError& e) {
+      EXPECT_EQ(e.Number(), f.number) << f.what;
+    }
+    EXPECT_EQ(Show(windows.CurrentFolder()), "Z:\\tmp") << f.what;
+  }
+}
+
+TEST(Win32FoldersTest, FilesAndSystemFolder) {
+  ScratchFolder scratch(L"files");
+  const std::u16string folder(scratch.Path().begin(), scratch.Path().end());
+  WriteFileBytes(scratch.Path() + L"\\a.bin", std::string(1000, 'a'));
+  win32::Win32Platform windows;
+
+  EXPECT_EQ(windows.FileLength(folder + u"\\a.bin"), 1000);
+  windows.CopyFileReplacing(folder + u"\\a.bin", folder + u"\\b.bin");
+  EXPECT_EQ(FileSize(scratch.Path() + L"\\b.bin"), 1000);
+  const int file = windows.OpenForInput(folder + u"\\b.bin");
+  windows.CloseFile(file);
+  EXPECT_THROW(windows.CloseFile(file), common::NumberedError);
+  EXPECT_THROW(windows.OpenForInput(folder), common::NumberedError) << "a folder";
+  EXPECT_THROW(windows.OpenForInput(folder + u"\\none"), common::NumberedError);
+  windows.MakeFolder(folder + u"\\new");
+  EXPECT_THROW(windows.MakeFolder(folder + u"\\new"), common::NumberedError) << "exists";
+
+  // A file held open without sharing can be neither read nor replaced.
+  const HANDLE held = CreateFileW((scratch.Path() + L"\\b.bin").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  EXPECT_THROW(windows.OpenForInput(folder + u"\\b.bin"), common::NumberedError);
+  EXPECT_THROW(windows.CopyFileReplacing(folder + u"\\a.bin", folder + u"\\b.bin"), common::NumberedError);
+  CloseHandle(held);
+
+  std::string buffer(255, ' ');
+  const std::uint32_t length = windows.GetSystemDirectoryA(buffer);
+  EXPECT_EQ(buffer.substr(0, length), Narrow(SystemFolder()));
+  EXPECT_EQ(buffer[length], '\0');
+  std::string small(3, ' ');
+  EXPECT_GT(windows.GetSystemDirectoryA(small), 3u);
+  EXPECT_EQ(small, "   ") << "nothing is written when the folder does not fit";
+}
+
+}  // namespace
+}  // namespace tests

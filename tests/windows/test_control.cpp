@@ -1,0 +1,37 @@
+// A self-registering COM server that stands in for the Flash control in the tests. Its
+// DllRegisterServer records, under HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32, the path it
+// was loaded from (the default value) and the current folder at the time ("RegisteredIn").
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+HMODULE g_self = nullptr;
+
+}  // namespace
+
+// As long as a real control: the launcher leaves a copy of at least 0x63000 bytes in place.
+extern "C" __attribute__((used)) const unsigned char kControlPadding[0x64000] = {1};
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) g_self = instance;
+  return TRUE;
+}
+
+extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
+  char path[MAX_PATH];
+  char folder[MAX_PATH];
+  GetModuleFileNameA(g_self, path, MAX_PATH);
+  GetCurrentDirectoryA(MAX_PATH, folder);
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}\\InprocServer32",
+                      0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return E_FAIL;
+  }
+  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), static_cast<DWORD>(std::strlen(path) + 1));
+  RegSetValueExA(key, "RegisteredIn", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder),
+                 static_cast<DWORD>(std::strlen(folder) + 1));
+  RegCloseKey(key);
+  return S_OK;
+}

@@ -1,0 +1,58 @@
+// Files and folders.
+#include <windows.h>
+
+#include "common/numbered_error.h"
+#include "win32/wide.h"
+#include "win32/win32_platform.h"
+
+namespace win32 {
+
+void Win32Platform::MakeFolder(const std::u16string& path) {
+  if (!CreateDirectoryW(Wide(path), nullptr)) throw common::ErrorFromWin32(GetLastError());
+}
+
+int Win32Platform::OpenForInput(const std::u16string& path) {
+  const HANDLE file = CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw common::ErrorFromWin32(GetLastError());
+  for (std::size_t i = 0; i < open_files_.size(); ++i) {
+    if (open_files_[i] == nullptr) {
+      open_files_[i] = file;
+      return static_cast<int>(i + 1);
+    }
+  }
+  open_files_.push_back(file);
+  return static_cast<int>(open_files_.size());
+}
+
+void Win32Platform::CloseFile(int file_number) {
+  if (file_number < 1 || static_cast<std::size_t>(file_number) > open_files_.size() ||
+      open_files_[file_number - 1] == nullptr) {
+    throw common::NumberedError(common::kBadFileName);
+  }
+  CloseHandle(open_files_[file_number - 1]);
+  open_files_[file_number - 1] = nullptr;
+}
+
+std::int32_t Win32Platform::FileLength(const std::u16string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Wide(path), GetFileExInfoStandard, &data)) {
+    throw common::ErrorFromWin32(GetLastError());
+  }
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    throw common::NumberedError(common::kFileNotFound);
+  }
+  return static_cast<std::int32_t>(data.nFileSizeLow);
+}
+
+void Win32Platform::CopyFileReplacing(const std::u16string& source, const std::u16string& destination) {
+  // CopyFile removes what it wrote of a destination it could not complete.
+  if (!CopyFileW(Wide(source), Wide(destination), FALSE)) throw common::ErrorFromWin32(GetLastError());
+  // A file copied from a CD is read-only; the copy must stay replaceable by a later run.
+  const DWORD attributes = GetFileAttributesW(Wide(destination));
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetFileAttributesW(Wide(destination), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+}
+
+}  // namespace win32

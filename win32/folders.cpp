@@ -1,0 +1,110 @@
+// The current drive and one current folder per drive.
+//
+// A Windows process has a single current folder. Like the command shell, this backend keeps
+// the folder of every other drive in the hidden environment entries "=C:", "=D:", ..., and
+// moves the process to another drive only when asked to.
+#include <windows.h>
+
+#include <vector>
+
+#include "common/numbered_error.h"
+#include "win32/wide.h"
+#include "win32/win32_platform.h"
+
+namespace win32 {
+namespace {
+
+bool IsDriveLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+
+char16_t UpperDrive(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c; }
+
+std::u16string ProcessFolder() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0) throw common::ErrorFromWin32(GetLastError());
+    if (length < buffer.size()) return FromWide(buffer.data(), length);
+    buffer.resize(length);
+  }
+}
+
+// The drive letter of a path that begins with one, in capitals; 0 otherwise.
+char16_t DriveOf(const std::u16string& path) {
+  return path.size() >= 2 && path[1] == u':' && IsDriveLetter(path[0]) ? UpperDrive(path[0]) : 0;
+}
+
+std::u16string DriveEntryName(char16_t drive) { return std::u16string(u"=") + drive + u":"; }
+
+// The remembered folder of a drive that is not current, or its root.
+std::u16string RememberedFolder(char16_t drive) {
+  const std::u16string name = DriveEntryName(drive);
+  wchar_t buffer[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableW(Wide(name), buffer, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) return FromWide(buffer, length);
+  return std::u16string(1, drive) + u":\\";
+}
+
+void Remember(const std::u16string& folder) {
+  const char16_t drive = DriveOf(folder);
+  if (drive != 0) SetEnvironmentVariableW(Wide(DriveEntryName(drive)), Wide(folder));
+}
+
+// The full path of a folder, a drive-relative one ("C:sub") taken from that drive's folder.
+std::u16string FullPath(const std::u16string& path) {
+  std::u16string input = path;
+  const char16_t drive = DriveOf(path);
+  if (drive != 0 && (path.size() == 2 || path[2] != u'\\') && drive != DriveOf(ProcessFolder())) {
+    std::u16string base = RememberedFolder(drive);
+    if (base.back() != u'\\') base += u'\\';
+    input = base + path.substr(2);
+  }
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetFullPathNameW(Wide(input), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (length == 0) throw common::ErrorFromWin32(GetLastError());
+    if (length < buffer.size()) return FromWide(buffer.data(), length);
+    buffer.resize(length);
+  }
+}
+
+std::u16string WithoutTrailingBackslash(std::u16string folder) {
+  // "C:\" keeps its "\"; "C:\A\" loses it, as the current folder is reported without one.
+  while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+std::u16string Win32Platform::CurrentFolder() { return ProcessFolder(); }
+
+void Win32Platform::ChangeDrive(const std::u16string& path) {
+  const char16_t drive = DriveOf(path);
+  if (drive == 0) throw common::NumberedError(common::kDeviceUnavailable);
+  const std::u16string current = ProcessFolder();
+  if (drive == DriveOf(current)) return;
+  std::u16string target = RememberedFolder(drive);
+  if (!SetCurrentDirectoryW(Wide(target))) {
+    // A remembered folder that is gone: the drive's root, as the shell does.
+    target = std::u16string(1, drive) + u":\\";
+    if (!SetCurrentDirectoryW(Wide(target))) throw common::NumberedError(common::kDeviceUnavailable);
+  }
+  Remember(current);
+}
+
+void Win32Platform::ChangeFolder(const std::u16string& path) {
+  if (path.empty()) throw common::NumberedError(common::kPathNotFound);
+  const std::u16string folder = WithoutTrailingBackslash(FullPath(path));
+  const DWORD attributes = GetFileAttributesW(Wide(folder));
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    throw common::NumberedError(common::kPathNotFound);
+  }
+  const char16_t drive = DriveOf(folder);
+  if (drive != 0 && drive != DriveOf(ProcessFolder())) {
+    Remember(folder);  // another drive: its folder changes, the current drive stays
+    return;
+  }
+  if (!SetCurrentDirectoryW(Wide(folder))) throw common::ErrorFromWin32(GetLastError());
+  Remember(folder);
+}
+
+}  // namespace win32
