@@ -26,6 +26,19 @@ inline constexpr Status kErrorMoreData = 234;
 inline constexpr std::uint32_t kClassesRoot = 0x80000000;  // HKEY_CLASSES_ROOT
 
 inline constexpr std::uint32_t kKeyRead = 0x20019;  // KEY_READ
+// KEY_READ, KEY_WRITE and KEY_CREATE_LINK together; not KEY_ALL_ACCESS.
+inline constexpr std::uint32_t kKeyReadWriteCreateLink = 0x2003F;
+
+// The security-attributes record of RegCreateKeyExA: no security descriptor, and whether the
+// key's handle may be inherited by processes this one starts.
+struct SecurityAttributes {
+  bool inherit_handle = false;
+};
+
+enum KeyDisposition : std::uint32_t {
+  kCreatedNewKey = 1,      // REG_CREATED_NEW_KEY
+  kOpenedExistingKey = 2,  // REG_OPENED_EXISTING_KEY
+};
 
 enum RegistryType : std::uint32_t {
   kRegNone = 0,
@@ -67,6 +80,15 @@ class Platform {
                                   std::uint32_t* type, std::uint8_t* data,
                                   std::uint32_t* count) = 0;
   virtual Status RegCloseKey(KeyHandle key) = 0;
+  // Opens a key, creating it and every missing key above it; `key_class` is recorded only on
+  // keys that the call creates. Sets *disposition to kCreatedNewKey or kOpenedExistingKey.
+  virtual Status RegCreateKeyExA(KeyHandle root, const std::string& sub_key, std::uint32_t reserved,
+                                 const std::string& key_class, std::uint32_t options,
+                                 std::uint32_t access, const SecurityAttributes& security,
+                                 KeyHandle* key, std::uint32_t* disposition) = 0;
+  // Writes a value, replacing its data and type when it exists.
+  virtual Status RegSetValueExA(KeyHandle key, const std::string& value_name, std::uint32_t reserved,
+                                std::uint32_t type, const std::uint8_t* data, std::uint32_t count) = 0;
 
   // --- Current drive and folders ---
   // The machine keeps one current drive and one current folder per drive.

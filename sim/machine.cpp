@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 constexpr const char* kOperationNames[] = {
     "CommandLineArgument", "ProgramFolder", "CreateProcessA", "ToAnsi", "FromAnsi",
     "ExpandEnvironment", "RegOpenKeyExA", "RegQueryValueExA", "RegCloseKey",
+    "RegCreateKeyExA", "RegSetValueExA",
     "CurrentFolder", "ChangeDrive", "ChangeFolder", "MakeFolder", "OpenForInput", "CloseFile",
     "FileLength", "CopyFile", "GetSystemDirectoryA", "DLLSelfRegister",
 };
@@ -354,6 +355,60 @@ platform::Status Machine::RegCloseKey(platform::KeyHandle key) {
   const platform::Status status = fault ? *fault : was_open ? platform::kSuccess : 6;
   Trace("RegCloseKey " + name + " -> " + StatusText(status) + (fault ? " (injected)" : ""));
   return status;
+}
+
+platform::Status Machine::RegCreateKeyExA(platform::KeyHandle root, const std::string& sub_key,
+                                          std::uint32_t, const std::string& key_class,
+                                          std::uint32_t options, std::uint32_t access,
+                                          const platform::SecurityAttributes& security,
+                                          platform::KeyHandle* key, std::uint32_t* disposition) {
+  const std::u16string path = DecodeWindows1252(CString(sub_key));
+  const std::string name = KeyName(root) + "\\" + ToUtf8(path);
+  key_creations_.push_back({path, DecodeWindows1252(CString(key_class)), options, access,
+                            security.inherit_handle});
+  if (const auto status = EnterImport(Operation::kRegCreateKeyEx)) {
+    Trace("RegCreateKeyExA " + name + " -> " + StatusText(*status) + " (injected)");
+    return *status;
+  }
+  RegistryNode* node = KeyOf(root);
+  // A path that begins with "\" names no key that can be created.
+  const platform::Status status = node == nullptr ? 6 : !path.empty() && path[0] == u'\\' ? 161 : 0;
+  if (status != platform::kSuccess) {
+    Trace("RegCreateKeyExA " + name + " -> " + StatusText(status));
+    return status;
+  }
+  bool any_created = false;
+  for (const std::u16string& key_name : SplitKeyPath(path)) {
+    bool created = false;
+    node = &node->CreateSubkey(key_name, &created);
+    if (created) node->SetKeyClass(DecodeWindows1252(CString(key_class)));
+    any_created = any_created || created;
+  }
+  *key = next_key_;
+  next_key_ += 4;
+  open_keys_[*key] = {node, name};
+  *disposition = any_created ? platform::kCreatedNewKey : platform::kOpenedExistingKey;
+  Trace("RegCreateKeyExA " + name + (any_created ? " -> created" : " -> opened"));
+  return platform::kSuccess;
+}
+
+platform::Status Machine::RegSetValueExA(platform::KeyHandle key, const std::string& value_name,
+                                         std::uint32_t, std::uint32_t type,
+                                         const std::uint8_t* data, std::uint32_t count) {
+  const std::u16string name = DecodeWindows1252(CString(value_name));
+  const std::string what = "RegSetValueExA " + KeyName(key) + " " + (name.empty() ? "(default)" : Quoted(name));
+  if (const auto status = EnterImport(Operation::kRegSetValueEx)) {
+    Trace(what + " -> " + StatusText(*status) + " (injected)");
+    return *status;
+  }
+  RegistryNode* node = open_keys_.count(key) != 0 ? KeyOf(key) : nullptr;
+  if (node == nullptr) {
+    Trace(what + " -> " + StatusText(6));
+    return 6;
+  }
+  node->SetValue({name, type, std::vector<std::uint8_t>(data, data + count)});
+  Trace(what + " <- " + ValueText(type, data, count));
+  return platform::kSuccess;
 }
 
 }  // namespace sim

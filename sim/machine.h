@@ -32,6 +32,8 @@ enum class Operation {
   kRegOpenKeyEx,
   kRegQueryValueEx,
   kRegCloseKey,
+  kRegCreateKeyEx,
+  kRegSetValueEx,
   kCurrentFolder,
   kChangeDrive,
   kChangeFolder,
@@ -87,6 +89,15 @@ class Machine final : public platform::Platform {
 
   // --- Observing it ---
   long CallCount() const { return call_count_; }
+  // The creations that RegCreateKeyExA was asked for, in order, with what they were given.
+  struct KeyCreation {
+    std::u16string path;
+    std::u16string key_class;
+    std::uint32_t options;
+    std::uint32_t access;
+    bool inherit_handle;
+  };
+  const std::vector<KeyCreation>& KeyCreations() const { return key_creations_; }
   // Which operation each call of the run was, in order.
   const std::vector<Operation>& CallLog() const { return call_log_; }
   const std::vector<StartedProcess>& StartedProcesses() const { return started_; }
@@ -118,6 +129,14 @@ class Machine final : public platform::Platform {
                                     std::uint32_t* type, std::uint8_t* data,
                                     std::uint32_t* count) override;
   platform::Status RegCloseKey(platform::KeyHandle key) override;
+  platform::Status RegCreateKeyExA(platform::KeyHandle root, const std::string& sub_key,
+                                   std::uint32_t reserved, const std::string& key_class,
+                                   std::uint32_t options, std::uint32_t access,
+                                   const platform::SecurityAttributes& security,
+                                   platform::KeyHandle* key, std::uint32_t* disposition) override;
+  platform::Status RegSetValueExA(platform::KeyHandle key, const std::string& value_name,
+                                  std::uint32_t reserved, std::uint32_t type,
+                                  const std::uint8_t* data, std::uint32_t count) override;
 
   std::u16string CurrentFolder() override;
   void ChangeDrive(const std::u16string& path) override;
@@ -175,6 +194,7 @@ class Machine final : public platform::Platform {
   std::map<int, std::u16string> open_files_;
   int next_file_ = 1;
   std::vector<Registration> registrations_;
+  std::vector<KeyCreation> key_creations_;
   std::map<std::u16string, std::pair<std::u16string, std::u16string>> environment_;
 
   std::map<platform::KeyHandle, std::pair<RegistryNode*, std::string>> open_keys_;

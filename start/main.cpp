@@ -6,6 +6,7 @@
 #include "common/error_trap.h"
 #include "common/platform.h"
 #include "common/text.h"
+#include "filetype/filetype.h"
 #include "flash/flash.h"
 #include "registry/registry.h"
 #include "start/document.h"
@@ -55,6 +56,9 @@ void Main() noexcept {
 
   // Start-up tasks: the viewer starts only after they have run.
   if (common::options::InstallFlashAtStart) mdlFlash::InstallFlashControl();
+  if (common::options::RegisterFileTypeAtStart) {
+    mdlAsociace::RegisterFileType(u".tv1", u"Tolvex Ubra", u"tolDownload.exe");
+  }
 
   ResumeNext([&] {
     os().StartProcess(LaunchCommandLine(open_command, document), platform::kNormalFocusWindow);

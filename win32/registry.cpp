@@ -10,10 +10,15 @@ namespace {
 using RegOpenKeyExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
 using RegQueryValueExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
 using RegCloseKeyFunction = LONG(WINAPI*)(HKEY);
+using RegCreateKeyExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM,
+                                              LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
+using RegSetValueExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
 
 DeclaredImport<RegOpenKeyExAFunction> g_reg_open_key_ex{"advapi32.dll", "RegOpenKeyExA"};
 DeclaredImport<RegQueryValueExAFunction> g_reg_query_value_ex{"advapi32.dll", "RegQueryValueExA"};
 DeclaredImport<RegCloseKeyFunction> g_reg_close_key{"advapi32.dll", "RegCloseKey"};
+DeclaredImport<RegCreateKeyExAFunction> g_reg_create_key_ex{"advapi32.dll", "RegCreateKeyExA"};
+DeclaredImport<RegSetValueExAFunction> g_reg_set_value_ex{"advapi32.dll", "RegSetValueExA"};
 
 // The predefined roots are 32-bit values that Windows sign-extends on 64-bit builds.
 HKEY ToHkey(platform::KeyHandle key) {
@@ -49,6 +54,34 @@ platform::Status Win32Platform::RegQueryValueExA(platform::KeyHandle key,
 
 platform::Status Win32Platform::RegCloseKey(platform::KeyHandle key) {
   return g_reg_close_key.Get()(ToHkey(key));
+}
+
+platform::Status Win32Platform::RegCreateKeyExA(platform::KeyHandle root, const std::string& sub_key,
+                                                std::uint32_t reserved, const std::string& key_class,
+                                                std::uint32_t options, std::uint32_t access,
+                                                const platform::SecurityAttributes& security,
+                                                platform::KeyHandle* key, std::uint32_t* disposition) {
+  SECURITY_ATTRIBUTES attributes{};
+  attributes.nLength = sizeof attributes;
+  attributes.lpSecurityDescriptor = nullptr;
+  attributes.bInheritHandle = security.inherit_handle ? TRUE : FALSE;
+  std::string writable_class = key_class;  // the entry takes the class as a non-const string
+  HKEY created = nullptr;
+  DWORD created_or_opened = 0;
+  const LONG status = g_reg_create_key_ex.Get()(ToHkey(root), sub_key.c_str(), reserved,
+                                                writable_class.data(), options, access, &attributes,
+                                                &created, &created_or_opened);
+  if (status == ERROR_SUCCESS) {
+    *key = reinterpret_cast<platform::KeyHandle>(created);
+    *disposition = created_or_opened;
+  }
+  return status;
+}
+
+platform::Status Win32Platform::RegSetValueExA(platform::KeyHandle key, const std::string& value_name,
+                                               std::uint32_t reserved, std::uint32_t type,
+                                               const std::uint8_t* data, std::uint32_t count) {
+  return g_reg_set_value_ex.Get()(ToHkey(key), value_name.c_str(), reserved, type, data, count);
 }
 
 }  // namespace win32

@@ -24,6 +24,14 @@ class Win32Platform final : public platform::Platform {
                                     std::uint32_t* type, std::uint8_t* data,
                                     std::uint32_t* count) override;
   platform::Status RegCloseKey(platform::KeyHandle key) override;
+  platform::Status RegCreateKeyExA(platform::KeyHandle root, const std::string& sub_key,
+                                   std::uint32_t reserved, const std::string& key_class,
+                                   std::uint32_t options, std::uint32_t access,
+                                   const platform::SecurityAttributes& security,
+                                   platform::KeyHandle* key, std::uint32_t* disposition) override;
+  platform::Status RegSetValueExA(platform::KeyHandle key, const std::string& value_name,
+                                  std::uint32_t reserved, std::uint32_t type,
+                                  const std::uint8_t* data, std::uint32_t count) override;
 
   std::u16string CurrentFolder() override;
   void ChangeDrive(const std::u16string& path) override;

@@ -1,0 +1,20 @@
+// mdlAsociace: registers a course file type, so that its documents open in a program of the
+// "Download" folder beside the launcher, and marks the type as safe to open.
+#pragma once
+
+#include <string>
+
+namespace mdlAsociace {
+
+// Writes, under HKEY_CLASSES_ROOT and in this order: the extension's file type, the type's
+// open command (program folder\Download\program "%1"), and its EditFlags 0x10000
+// (FTA_OpenIsSafe). A failed write does not stop the next one; nothing is reported.
+void RegisterFileType(std::u16string extension, std::u16string file_type_name,
+                      std::u16string program_file_name) noexcept;
+
+// The open command for a program in the Download folder below `program_folder`. A path with a
+// blank is quoted, so that the shell cannot start another program from a shorter part of it.
+std::u16string DownloadOpenCommand(const std::u16string& program_folder,
+                                   const std::u16string& program_file_name);
+
+}  // namespace mdlAsociace
