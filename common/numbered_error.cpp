@@ -7,34 +7,34 @@ namespace {
 
 struct Description {
   std::int32_t number;
-  const char16_t* text;
+  const char* text;  // ASCII
 };
 
 constexpr Description kDescriptions[] = {
-    {3, u"Return without GoSub"},
-    {5, u"Invalid procedure call or argument"},
-    {6, u"Overflow"},
-    {7, u"Out of memory"},
-    {9, u"Subscript out of range"},
-    {13, u"Type mismatch"},
-    {48, u"Error in loading DLL"},
-    {49, u"Bad DLL calling convention"},
-    {51, u"Internal error"},
-    {52, u"Bad file name or number"},
-    {53, u"File not found"},
-    {54, u"Bad file mode"},
-    {55, u"File already open"},
-    {57, u"Device I/O error"},
-    {58, u"File already exists"},
-    {61, u"Disk full"},
-    {67, u"Too many files"},
-    {68, u"Device unavailable"},
-    {70, u"Permission denied"},
-    {71, u"Disk not ready"},
-    {75, u"Path/File access error"},
-    {76, u"Path not found"},
-    {94, u"Invalid use of Null"},
-    {453, u"Can't find DLL entry point"},
+    {3, "Return without GoSub"},
+    {5, "Invalid procedure call or argument"},
+    {6, "Overflow"},
+    {7, "Out of memory"},
+    {9, "Subscript out of range"},
+    {13, "Type mismatch"},
+    {48, "Error in loading DLL"},
+    {49, "Bad DLL calling convention"},
+    {51, "Internal error"},
+    {52, "Bad file name or number"},
+    {53, "File not found"},
+    {54, "Bad file mode"},
+    {55, "File already open"},
+    {57, "Device I/O error"},
+    {58, "File already exists"},
+    {61, "Disk full"},
+    {67, "Too many files"},
+    {68, "Device unavailable"},
+    {70, "Permission denied"},
+    {71, "Disk not ready"},
+    {75, "Path/File access error"},
+    {76, "Path not found"},
+    {94, "Invalid use of Null"},
+    {453, "Can't find DLL entry point"},
 };
 
 struct Win32Mapping {
@@ -82,7 +82,7 @@ NumberedError::NumberedError(std::int32_t number, std::u16string description,
 
 std::u16string StandardDescription(std::int32_t number) {
   for (const Description& d : kDescriptions) {
-    if (d.number == number) return d.text;
+    if (d.number == number) return std::u16string(d.text, d.text + std::char_traits<char>::length(d.text));
   }
   return u"Application-defined or object-defined error";
 }

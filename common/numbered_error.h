@@ -14,6 +14,7 @@ inline constexpr char16_t kProjectName[] = u"tolOpen";
 enum ErrorNumber : std::int32_t {
   kInvalidArgument = 5,  // "Invalid procedure call or argument"
   kOutOfMemory = 7,
+  kSubscriptOutOfRange = 9,
   kInternalError = 51,
   kBadFileName = 52,
   kFileNotFound = 53,

@@ -7,13 +7,15 @@
 //   Win32 status (0 = success) and write their outputs only on success, except where said.
 //   Resolving the import can fail; that throws a NumberedError (48 or 453).
 // - Every other operation throws a NumberedError on failure and changes nothing then.
-// - Text that a declared import takes travels in the system ANSI code page (std::string);
+// - Text that a declared import takes travels in the system ANSI code page (AnsiString);
 //   such a string ends at its first NUL, as a C string would.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "common/ansi_string.h"
 
 namespace platform {
 
@@ -66,28 +68,28 @@ class Platform {
 
   // --- The system ANSI code page ---
   // Characters that the code page cannot hold become "?".
-  virtual std::string ToAnsi(const std::u16string& text) = 0;
-  virtual std::u16string FromAnsi(std::string_view bytes) = 0;
+  virtual AnsiString ToAnsi(const std::u16string& text) = 0;
+  virtual std::u16string FromAnsi(AnsiStringView bytes) = 0;
   // Replaces each %NAME% that names an environment variable by its value.
   virtual std::u16string ExpandEnvironment(const std::u16string& text) = 0;
 
   // --- Registry (advapi32, ANSI) ---
-  virtual Status RegOpenKeyExA(KeyHandle root, const std::string& sub_key, std::uint32_t options,
+  virtual Status RegOpenKeyExA(KeyHandle root, const AnsiString& sub_key, std::uint32_t options,
                                std::uint32_t access, KeyHandle* key) = 0;
   // On entry *count is the buffer's size; on success it is the data's length. When the data
   // does not fit, returns kErrorMoreData with *count set to the length needed.
-  virtual Status RegQueryValueExA(KeyHandle key, const std::string& value_name,
+  virtual Status RegQueryValueExA(KeyHandle key, const AnsiString& value_name,
                                   std::uint32_t* type, std::uint8_t* data,
                                   std::uint32_t* count) = 0;
   virtual Status RegCloseKey(KeyHandle key) = 0;
   // Opens a key, creating it and every missing key above it; `key_class` is recorded only on
   // keys that the call creates. Sets *disposition to kCreatedNewKey or kOpenedExistingKey.
-  virtual Status RegCreateKeyExA(KeyHandle root, const std::string& sub_key, std::uint32_t reserved,
-                                 const std::string& key_class, std::uint32_t options,
+  virtual Status RegCreateKeyExA(KeyHandle root, const AnsiString& sub_key, std::uint32_t reserved,
+                                 const AnsiString& key_class, std::uint32_t options,
                                  std::uint32_t access, const SecurityAttributes& security,
                                  KeyHandle* key, std::uint32_t* disposition) = 0;
   // Writes a value, replacing its data and type when it exists.
-  virtual Status RegSetValueExA(KeyHandle key, const std::string& value_name, std::uint32_t reserved,
+  virtual Status RegSetValueExA(KeyHandle key, const AnsiString& value_name, std::uint32_t reserved,
                                 std::uint32_t type, const std::uint8_t* data, std::uint32_t count) = 0;
 
   // --- Current drive and folders ---
@@ -118,9 +120,9 @@ class Platform {
   // kernel32 GetSystemDirectoryA: writes the system folder and a NUL into `buffer` when they
   // fit in buffer.size() bytes and gives the folder's length; gives the size needed when they
   // do not fit (writing nothing), and 0 on failure.
-  virtual std::uint32_t GetSystemDirectoryA(std::string& buffer) = 0;
+  virtual std::uint32_t GetSystemDirectoryA(AnsiString& buffer) = 0;
   // "vb5stkit.dll" DLLSelfRegister: makes the named file register itself as a COM server.
-  virtual std::int16_t DLLSelfRegister(const std::string& path) = 0;
+  virtual std::int16_t DLLSelfRegister(const AnsiString& path) = 0;
 };
 
 // The backend in use. The entry point of each build installs one before anything runs.

@@ -63,7 +63,7 @@ common::TruthValue FileExists(std::u16string path) noexcept {
 std::u16string GetSystemFolder() {
   constexpr std::size_t kBufferSize = 255;
   platform::Platform& os = Os();
-  std::string buffer = os.ToAnsi(std::u16string(kBufferSize, u' '));
+  platform::AnsiString buffer = os.ToAnsi(std::u16string(kBufferSize, u' '));
   const auto length = static_cast<std::int32_t>(os.GetSystemDirectoryA(buffer));
   // The whole buffer comes back: the path, its NUL, and the rest as it was.
   std::u16string folder = os.FromAnsi(buffer);

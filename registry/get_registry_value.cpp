@@ -51,7 +51,7 @@ bool ReadValue(std::uint32_t root, const std::u16string& key_path,
   std::size_t length = count;
   if (buffer[length - 1] == 0) --length;
 
-  const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()), length);
+  const platform::AnsiStringView bytes(reinterpret_cast<const char*>(buffer.data()), length);
   switch (type) {
     case platform::kRegSz:
       result = os.FromAnsi(bytes);

@@ -1,7 +1,7 @@
 #include "registry/registry_data.h"
 
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 
 #include "common/numbered_error.h"
 #include "common/text.h"
@@ -44,6 +44,37 @@ double NumberInText(const std::u16string& text) {
   return negative ? -number : number;
 }
 
+// A floating-point number as text with up to 15 significant digits, as the run-time library
+// writes it: "2.5", "-0.001", "1E+15", "1.5E-07".
+std::u16string FloatingText(double number) {
+  if (std::isnan(number)) return u"NaN";
+  if (std::isinf(number)) return number < 0 ? u"-Infinity" : u"Infinity";
+  if (number == 0) return u"0";
+  std::u16string text = number < 0 ? u"-" : u"";
+  const double magnitude = std::fabs(number);
+  int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+  // The 15 significant digits as a whole number.
+  auto digits = static_cast<std::int64_t>(std::llround(magnitude / std::pow(10.0, exponent - 14)));
+  if (digits >= 1000000000000000) {
+    digits /= 10;
+    ++exponent;
+  }
+  std::u16string significant = common::DecimalText(digits);
+  while (significant.size() > 1 && significant.back() == u'0') significant.pop_back();
+
+  if (exponent >= 15 || exponent < -5) {
+    text += significant.substr(0, 1);
+    if (significant.size() > 1) text += u"." + significant.substr(1);
+    text += exponent < 0 ? u"E-" : u"E+";
+    const std::u16string power = common::DecimalText(exponent < 0 ? -exponent : exponent);
+    return text + (power.size() < 2 ? u"0" + power : power);
+  }
+  if (exponent < 0) return text + u"0." + std::u16string(static_cast<std::size_t>(-exponent - 1), u'0') + significant;
+  const auto whole = static_cast<std::size_t>(exponent + 1);
+  if (significant.size() <= whole) return text + significant + std::u16string(whole - significant.size(), u'0');
+  return text + significant.substr(0, whole) + u"." + significant.substr(whole);
+}
+
 }  // namespace
 
 std::uint32_t NumberBits(const RegistryData& value) {
@@ -66,13 +97,7 @@ std::u16string TextOf(const RegistryData& value) {
   if (const auto* text = std::get_if<std::u16string>(&value)) return *text;
   if (const auto* number = std::get_if<std::int16_t>(&value)) return common::DecimalText(*number);
   if (const auto* number = std::get_if<std::int32_t>(&value)) return common::DecimalText(*number);
-  if (const auto* number = std::get_if<double>(&value)) {
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%.15g", *number);
-    std::u16string text;
-    for (const char* p = digits; *p != '\0'; ++p) text += static_cast<char16_t>(*p);
-    return text;
-  }
+  if (const auto* number = std::get_if<double>(&value)) return FloatingText(*number);
   throw NumberedError(kInvalidUseOfNull);
 }
 

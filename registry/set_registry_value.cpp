@@ -18,7 +18,7 @@ struct EncodedValue {
   std::vector<std::uint8_t> data;
 };
 
-std::vector<std::uint8_t> BytesOf(const std::string& ansi) {
+std::vector<std::uint8_t> BytesOf(const platform::AnsiString& ansi) {
   return std::vector<std::uint8_t>(ansi.begin(), ansi.end());
 }
 

@@ -23,7 +23,7 @@ static_assert(sizeof kOperationNames / sizeof kOperationNames[0] ==
               static_cast<int>(Operation::kCount));
 
 // What a C string holds: the bytes before the first NUL.
-std::string_view CString(const std::string& bytes) {
+std::string_view CString(const platform::AnsiString& bytes) {
   return std::string_view(bytes.c_str());
 }
 
@@ -248,18 +248,19 @@ void Machine::StartProcess(const std::u16string& command_line, int window_style)
         " -> started");
 }
 
-std::string Machine::ToAnsi(const std::u16string& text) {
+platform::AnsiString Machine::ToAnsi(const std::u16string& text) {
   if (const auto status = Enter(Operation::kToAnsi)) {
     throw common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
   }
-  return EncodeWindows1252(text);
+  const std::string bytes = EncodeWindows1252(text);
+  return platform::AnsiString(bytes.begin(), bytes.end());
 }
 
-std::u16string Machine::FromAnsi(std::string_view bytes) {
+std::u16string Machine::FromAnsi(platform::AnsiStringView bytes) {
   if (const auto status = Enter(Operation::kFromAnsi)) {
     throw common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
   }
-  return DecodeWindows1252(bytes);
+  return DecodeWindows1252(std::string_view(bytes.data(), bytes.size()));
 }
 
 std::u16string Machine::ExpandEnvironment(const std::u16string& text) {
@@ -294,7 +295,7 @@ std::string Machine::KeyName(platform::KeyHandle key) const {
   return it == open_keys_.end() ? "key " + std::to_string(key) : it->second.second;
 }
 
-platform::Status Machine::RegOpenKeyExA(platform::KeyHandle root, const std::string& sub_key,
+platform::Status Machine::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
                                         std::uint32_t, std::uint32_t,
                                         platform::KeyHandle* key) {
   const std::string name = KeyName(root) + "\\" + ToUtf8(DecodeWindows1252(CString(sub_key)));
@@ -318,7 +319,7 @@ platform::Status Machine::RegOpenKeyExA(platform::KeyHandle root, const std::str
   return platform::kSuccess;
 }
 
-platform::Status Machine::RegQueryValueExA(platform::KeyHandle key, const std::string& value_name,
+platform::Status Machine::RegQueryValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
                                            std::uint32_t* type, std::uint8_t* data,
                                            std::uint32_t* count) {
   const std::u16string name = DecodeWindows1252(CString(value_name));
@@ -357,8 +358,8 @@ platform::Status Machine::RegCloseKey(platform::KeyHandle key) {
   return status;
 }
 
-platform::Status Machine::RegCreateKeyExA(platform::KeyHandle root, const std::string& sub_key,
-                                          std::uint32_t, const std::string& key_class,
+platform::Status Machine::RegCreateKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
+                                          std::uint32_t, const platform::AnsiString& key_class,
                                           std::uint32_t options, std::uint32_t access,
                                           const platform::SecurityAttributes& security,
                                           platform::KeyHandle* key, std::uint32_t* disposition) {
@@ -392,7 +393,7 @@ platform::Status Machine::RegCreateKeyExA(platform::KeyHandle root, const std::s
   return platform::kSuccess;
 }
 
-platform::Status Machine::RegSetValueExA(platform::KeyHandle key, const std::string& value_name,
+platform::Status Machine::RegSetValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
                                          std::uint32_t, std::uint32_t type,
                                          const std::uint8_t* data, std::uint32_t count) {
   const std::u16string name = DecodeWindows1252(CString(value_name));

@@ -199,7 +199,7 @@ void Machine::CopyFileReplacing(const std::u16string& source, const std::u16stri
   Trace("CopyFile " + what + " -> copied");
 }
 
-std::uint32_t Machine::GetSystemDirectoryA(std::string& buffer) {
+std::uint32_t Machine::GetSystemDirectoryA(platform::AnsiString& buffer) {
   if (const auto status = EnterImport(Operation::kGetSystemDirectory)) {
     Trace("GetSystemDirectoryA -> 0 (" + StatusText(*status) + ", injected)");
     return 0;
@@ -215,7 +215,7 @@ std::uint32_t Machine::GetSystemDirectoryA(std::string& buffer) {
   return static_cast<std::uint32_t>(folder.size());
 }
 
-std::int16_t Machine::DLLSelfRegister(const std::string& path) {
+std::int16_t Machine::DLLSelfRegister(const platform::AnsiString& path) {
   const std::u16string name = DecodeWindows1252(std::string_view(path.c_str()));
   const auto fault = EnterImport(Operation::kDLLSelfRegister);
   // The library is found beside the program or in the system folder.

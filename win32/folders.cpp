@@ -5,8 +5,6 @@
 // moves the process to another drive only when asked to.
 #include <windows.h>
 
-#include <vector>
-
 #include "common/numbered_error.h"
 #include "win32/wide.h"
 #include "win32/win32_platform.h"
@@ -19,11 +17,14 @@ bool IsDriveLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' &
 char16_t UpperDrive(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c; }
 
 std::u16string ProcessFolder() {
-  std::vector<wchar_t> buffer(MAX_PATH);
+  std::u16string buffer(MAX_PATH, u'\0');
   for (;;) {
-    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), WideBuffer(buffer));
     if (length == 0) throw common::ErrorFromWin32(GetLastError());
-    if (length < buffer.size()) return FromWide(buffer.data(), length);
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return buffer;
+    }
     buffer.resize(length);
   }
 }
@@ -58,11 +59,14 @@ std::u16string FullPath(const std::u16string& path) {
     if (base.back() != u'\\') base += u'\\';
     input = base + path.substr(2);
   }
-  std::vector<wchar_t> buffer(MAX_PATH);
+  std::u16string buffer(MAX_PATH, u'\0');
   for (;;) {
-    const DWORD length = GetFullPathNameW(Wide(input), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    const DWORD length = GetFullPathNameW(Wide(input), static_cast<DWORD>(buffer.size()), WideBuffer(buffer), nullptr);
     if (length == 0) throw common::ErrorFromWin32(GetLastError());
-    if (length < buffer.size()) return FromWide(buffer.data(), length);
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return buffer;
+    }
     buffer.resize(length);
   }
 }

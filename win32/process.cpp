@@ -1,8 +1,6 @@
 // The running program: its argument text, its folder, and the processes it starts.
 #include <windows.h>
 
-#include <vector>
-
 #include "common/numbered_error.h"
 #include "win32/wide.h"
 #include "win32/win32_platform.h"
@@ -31,12 +29,12 @@ std::u16string Win32Platform::CommandLineArgument() {
 }
 
 std::u16string Win32Platform::ProgramFolder() {
-  std::vector<wchar_t> path(MAX_PATH);
+  std::u16string path(MAX_PATH, u'\0');
   for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameW(nullptr, WideBuffer(path), static_cast<DWORD>(path.size()));
     if (length == 0) throw common::ErrorFromWin32(GetLastError());
     if (length < path.size()) {
-      std::u16string folder = FromWide(path.data(), length);
+      std::u16string folder = path.substr(0, length);
       const std::size_t slash = folder.rfind(u'\\');
       if (slash == std::u16string::npos) throw common::NumberedError(common::kPathNotFound);
       // A drive root keeps its "\" ("D:\"); any other folder loses it.
@@ -48,7 +46,7 @@ std::u16string Win32Platform::ProgramFolder() {
 }
 
 void Win32Platform::StartProcess(const std::u16string& command_line, int window_style) {
-  std::string line = ToAnsi(command_line);  // CreateProcessA may write into its buffer
+  platform::AnsiString line = ToAnsi(command_line);  // CreateProcessA may write into its buffer
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;

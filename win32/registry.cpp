@@ -30,7 +30,7 @@ HKEY ToHkey(platform::KeyHandle key) {
 
 }  // namespace
 
-platform::Status Win32Platform::RegOpenKeyExA(platform::KeyHandle root, const std::string& sub_key,
+platform::Status Win32Platform::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
                                               std::uint32_t options, std::uint32_t access,
                                               platform::KeyHandle* key) {
   HKEY opened = nullptr;
@@ -40,7 +40,7 @@ platform::Status Win32Platform::RegOpenKeyExA(platform::KeyHandle root, const st
 }
 
 platform::Status Win32Platform::RegQueryValueExA(platform::KeyHandle key,
-                                                 const std::string& value_name,
+                                                 const platform::AnsiString& value_name,
                                                  std::uint32_t* type, std::uint8_t* data,
                                                  std::uint32_t* count) {
   DWORD value_type = 0;
@@ -56,8 +56,8 @@ platform::Status Win32Platform::RegCloseKey(platform::KeyHandle key) {
   return g_reg_close_key.Get()(ToHkey(key));
 }
 
-platform::Status Win32Platform::RegCreateKeyExA(platform::KeyHandle root, const std::string& sub_key,
-                                                std::uint32_t reserved, const std::string& key_class,
+platform::Status Win32Platform::RegCreateKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
+                                                std::uint32_t reserved, const platform::AnsiString& key_class,
                                                 std::uint32_t options, std::uint32_t access,
                                                 const platform::SecurityAttributes& security,
                                                 platform::KeyHandle* key, std::uint32_t* disposition) {
@@ -65,7 +65,7 @@ platform::Status Win32Platform::RegCreateKeyExA(platform::KeyHandle root, const 
   attributes.nLength = sizeof attributes;
   attributes.lpSecurityDescriptor = nullptr;
   attributes.bInheritHandle = security.inherit_handle ? TRUE : FALSE;
-  std::string writable_class = key_class;  // the entry takes the class as a non-const string
+  platform::AnsiString writable_class = key_class;  // the entry takes the class as a non-const string
   HKEY created = nullptr;
   DWORD created_or_opened = 0;
   const LONG status = g_reg_create_key_ex.Get()(ToHkey(root), sub_key.c_str(), reserved,
@@ -78,7 +78,7 @@ platform::Status Win32Platform::RegCreateKeyExA(platform::KeyHandle root, const 
   return status;
 }
 
-platform::Status Win32Platform::RegSetValueExA(platform::KeyHandle key, const std::string& value_name,
+platform::Status Win32Platform::RegSetValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
                                                std::uint32_t reserved, std::uint32_t type,
                                                const std::uint8_t* data, std::uint32_t count) {
   return g_reg_set_value_ex.Get()(ToHkey(key), value_name.c_str(), reserved, type, data, count);

@@ -16,11 +16,11 @@ DeclaredImport<DLLSelfRegisterFunction> g_dll_self_register{"vb5stkit.dll", "DLL
 
 }  // namespace
 
-std::uint32_t Win32Platform::GetSystemDirectoryA(std::string& buffer) {
+std::uint32_t Win32Platform::GetSystemDirectoryA(platform::AnsiString& buffer) {
   return g_get_system_directory.Get()(buffer.data(), static_cast<UINT>(buffer.size()));
 }
 
-std::int16_t Win32Platform::DLLSelfRegister(const std::string& path) {
+std::int16_t Win32Platform::DLLSelfRegister(const platform::AnsiString& path) {
   return g_dll_self_register.Get()(path.c_str());
 }
 

@@ -13,4 +13,7 @@ inline std::u16string FromWide(const wchar_t* text, std::size_t length) {
   return std::u16string(reinterpret_cast<const char16_t*>(text), length);
 }
 
+// A text buffer for the wide entries that write into one.
+inline wchar_t* WideBuffer(std::u16string& buffer) { return reinterpret_cast<wchar_t*>(buffer.data()); }
+
 }  // namespace win32

@@ -49,6 +49,12 @@ TEST_F(RegistryWriteTest, BytesOfEachKind) {
       {"text in the ANSI code page", std::u16string(u"\u00E9\u20AC\u0416"), 1, 1, {0xE9, 0x80, '?', 0x00}},
       {"a number as text", std::int32_t{12}, 1, 1, {'1', '2', 0x00}},
       {"binary data", std::u16string(u"abc"), 2, 3, {'a', 'b', 'c'}},
+      {"a fraction as text", 2.5, 1, 1, {'2', '.', '5', 0x00}},
+      {"a small fraction as text", -0.001, 1, 1, {'-', '0', '.', '0', '0', '1', 0x00}},
+      {"a whole floating-point number as text", 1234.0, 1, 1, {'1', '2', '3', '4', 0x00}},
+      {"a large number as text", 1e15, 1, 1, {'1', 'E', '+', '1', '5', 0x00}},
+      {"a tiny number as text", 1.5e-7, 1, 1, {'1', '.', '5', 'E', '-', '0', '7', 0x00}},
+      {"a third as text", 1.0 / 3, 2, 3, {'0', '.', '3', '3', '3', '3', '3', '3', '3', '3', '3', '3', '3', '3', '3', '3', '3'}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Write(c.value, c.kind), 0) << c.what;

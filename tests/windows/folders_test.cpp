@@ -79,13 +79,13 @@ TEST(Win32FoldersTest, FilesAndSystemFolder) {
   EXPECT_THROW(windows.CopyFileReplacing(folder + u"\\a.bin", folder + u"\\b.bin"), common::NumberedError);
   CloseHandle(held);
 
-  std::string buffer(255, ' ');
+  platform::AnsiString buffer(255, ' ');
   const std::uint32_t length = windows.GetSystemDirectoryA(buffer);
-  EXPECT_EQ(buffer.substr(0, length), Narrow(SystemFolder()));
+  EXPECT_EQ(std::string(buffer.c_str(), length), Narrow(SystemFolder()));
   EXPECT_EQ(buffer[length], '\0');
-  std::string small(3, ' ');
+  platform::AnsiString small(3, ' ');
   EXPECT_GT(windows.GetSystemDirectoryA(small), 3u);
-  EXPECT_EQ(small, "   ") << "nothing is written when the folder does not fit";
+  EXPECT_TRUE(small == "   ") << "nothing is written when the folder does not fit";
 }
 
 }  // namespace
