@@ -2,6 +2,7 @@
 //
 // Three policies exist, each one helper:
 //   ResumeNext(statement)       a failing statement is skipped; the next one runs.
+//   ResumeNextWithRetry(s)      the same, after one more try: for setting shared state back.
 //   ResumeNextTest(test)        the test of a conditional; a failing test counts as held.
 //   LeaveOnFailure(body)        a failure ends the body; the routine returns its result as it stands.
 // The third policy, raising a numbered error to the caller, is a plain `throw`.
@@ -45,6 +46,19 @@ void ResumeNext(Statement&& statement) noexcept {
   } catch (...) {
     SetCurrentError(FailureInFlight());
   }
+}
+
+// A statement under the resume-next trap that is tried once more when it fails: for the steps
+// that put shared state back (the current drive and folder), where a passing failure, such as
+// a disc drive busy for a moment, must not leave the process elsewhere.
+template <typename Statement>
+void ResumeNextWithRetry(Statement&& statement) noexcept {
+  bool done = false;
+  ResumeNext([&] {
+    statement();
+    done = true;
+  });
+  if (!done) ResumeNext(statement);
 }
 
 // The test of a conditional under the resume-next trap: when evaluating it fails, the run

@@ -45,7 +45,7 @@ common::TruthValue MakePath(std::u16string path) noexcept {
   } while (p != 0);
 
   result = common::kTrue;
-  ResumeNext([&] { Os().ChangeFolder(saved); });
+  common::ResumeNextWithRetry([&] { Os().ChangeFolder(saved); });
   common::ClearCurrentError();
   return result;
 }

@@ -16,7 +16,8 @@ inline constexpr std::int32_t kSmallestCopyLeftInPlace = 0x63000;
 // Copies the control from "tools\flash\" on the disc into the system folder's
 // "macromed\flash\" unless a copy long enough is there, and has it register itself: from the
 // system folder, or where it lies on the disc when the copy failed. The current drive and its
-// folder are set back afterwards. Never fails.
+// folder are set back afterwards (a failed set-back is tried once more); when the current
+// folder cannot be read, the registration runs where the process is. Never fails.
 void InstallFlashControl() noexcept;
 
 // True when `destination_folder` holds the control afterwards: a copy long enough was there, or
@@ -27,8 +28,9 @@ common::TruthValue CopyControlIfNeeded(std::u16string source_folder,
                                        std::u16string destination_file_name) noexcept;
 
 // Creates every missing level of a folder path that ends in "\" (the text after the last "\"
-// is not a level). Sets the current drive's folder back; a level entered on another drive
-// stays that drive's current folder. Always true; the current error is 0 afterwards.
+// is not a level). Sets the current drive's folder back (a failed set-back is tried once more);
+// a level entered on another drive stays that drive's current folder. Always true; the current
+// error is 0 afterwards.
 common::TruthValue MakePath(std::u16string path) noexcept;
 
 // True when the file can be opened for reading. The current error is 0 afterwards.

@@ -10,10 +10,12 @@ namespace {
 
 using common::ResumeNext;
 using common::ResumeNextTest;
+using common::ResumeNextWithRetry;
 
 platform::Platform& Os() { return platform::Current(); }
 
 const char16_t* ControlFileName(bool flash_ocx) { return flash_ocx ? u"flash.ocx" : u"swflash.ocx"; }
+
 
 }  // namespace
 
@@ -67,6 +69,8 @@ void InstallFlashControl() noexcept {
                                            destination_file_name);
   });
   ResumeNext([&] { saved_folder = Os().CurrentFolder(); });
+  // Without a folder to come back to, the registration runs where the process is.
+  const bool can_set_back = !saved_folder.empty();
 
   // The control is registered where it lies on the disc when the copy failed.
   if (ResumeNextTest([&] { return control_in_place == common::kFalse; })) {
@@ -74,13 +78,17 @@ void InstallFlashControl() noexcept {
   }
 
   // The control registers itself from its own folder, which may hold what it depends on.
-  ResumeNext([&] { Os().ChangeDrive(destination_folder); });
-  ResumeNext([&] { Os().ChangeFolder(destination_folder); });
+  if (can_set_back) {
+    ResumeNext([&] { Os().ChangeDrive(destination_folder); });
+    ResumeNext([&] { Os().ChangeFolder(destination_folder); });
+  }
   ResumeNext([&] {
     registration_result = Os().DLLSelfRegister(Os().ToAnsi(destination_folder + destination_file_name));
   });
-  ResumeNext([&] { Os().ChangeDrive(saved_folder); });
-  ResumeNext([&] { Os().ChangeFolder(saved_folder); });
+  if (can_set_back) {
+    ResumeNextWithRetry([&] { Os().ChangeDrive(saved_folder); });
+    ResumeNextWithRetry([&] { Os().ChangeFolder(saved_folder); });
+  }
   static_cast<void>(registration_result);
 }
 

@@ -149,8 +149,10 @@ int Machine::OpenForInput(const std::u16string& path) {
 }
 
 void Machine::CloseFile(int file_number) {
+  // Like CloseHandle, a close that reports a failure has released the file all the same.
+  const bool was_open = open_files_.erase(file_number) != 0;
   EnterOrThrow(Operation::kCloseFile);
-  if (open_files_.erase(file_number) == 0) {
+  if (!was_open) {
     Trace("CloseFile #" + std::to_string(file_number) + " -> fails (no such file)");
     throw common::NumberedError(common::kBadFileName);
   }

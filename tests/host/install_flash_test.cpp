@@ -111,6 +111,14 @@ TEST_F(InstallFlashTest, TheDriveAndFolderAreSetBack) {
   EXPECT_EQ(Show(machine_.FolderOfDrive(u'C')), "C:\\WINDOWS\\SYSTEM\\macromed\\flash");
 }
 
+TEST_F(InstallFlashTest, UnreadableCurrentFolderRegistersWhereTheProcessIs) {
+  // Only the read after the copy fails (MakePath reads the folder first).
+  machine_.InjectFault(sim::Operation::kCurrentFolder, 21, 2);
+  EXPECT_EQ(Install(), Show(kDestination));
+  // MakePath left C: at the last level that existed; the registration did not move it on.
+  EXPECT_EQ(Show(machine_.FolderOfDrive(u'C')), "C:\\WINDOWS\\SYSTEM");
+}
+
 TEST_F(InstallFlashTest, MissingSetupLibraryStillStartsTheViewer) {
   std::filesystem::remove(*machine_.HostPath(u"D:\\vb5stkit.dll"));
   SetText(u".html", u"htmlfile");
