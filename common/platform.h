@@ -63,7 +63,9 @@ class Platform {
   virtual std::u16string CommandLineArgument() = 0;
   // The folder that holds the running executable: no trailing "\" except at a drive root.
   virtual std::u16string ProgramFolder() = 0;
-  // Starts a command line in a window of the given style and does not wait for it.
+  // Starts a command line in a window of the given style and does not wait for it. The new
+  // process receives the command line unchanged (through the ANSI entry when the code page
+  // holds it, else through the wide one).
   virtual void StartProcess(const std::u16string& command_line, int window_style) = 0;
 
   // --- The system ANSI code page ---

@@ -236,8 +236,8 @@ platform::Status Machine::FindProgram(const std::u16string& command_line) const 
 
 void Machine::StartProcess(const std::u16string& command_line, int window_style) {
   EnterOrThrow(Operation::kStartProcess);
-  // CreateProcessA: the command line travels in the ANSI code page.
-  const std::u16string received = DecodeWindows1252(EncodeWindows1252(command_line));
+  // The command line reaches the process unchanged, whether the code page holds it or not.
+  const std::u16string& received = command_line;
   const platform::Status status = FindProgram(received);
   if (status != platform::kSuccess) {
     Trace("CreateProcessA " + Quoted(received) + " -> fails (" + StatusText(status) + ")");

@@ -55,7 +55,7 @@ struct Registration {
 };
 
 struct StartedProcess {
-  std::u16string command_line;  // as the new process receives it, after the ANSI code page
+  std::u16string command_line;  // as the new process receives it
   int window_style = 0;
 };
 

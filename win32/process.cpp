@@ -46,17 +46,30 @@ std::u16string Win32Platform::ProgramFolder() {
 }
 
 void Win32Platform::StartProcess(const std::u16string& command_line, int window_style) {
-  platform::AnsiString line = ToAnsi(command_line);  // CreateProcessA may write into its buffer
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(window_style);
+  platform::AnsiString ansi = ToAnsi(command_line);
+  // A command line that the code page cannot hold would reach the viewer with "?" in place of
+  // some characters, naming no file; it goes through the wide entry unchanged instead.
+  const bool fits_code_page = FromAnsi(ansi) == command_line;
+  std::u16string wide = command_line;  // the entries may write into their buffer
   PROCESS_INFORMATION process{};
-  // The viewer gets the system's usual error boxes back; only the launcher keeps them off.
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
-                      nullptr, nullptr, &startup, &process)) {
-    throw common::ErrorFromWin32(GetLastError());
+  BOOL started = FALSE;
+  if (fits_code_page) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(window_style);
+    // The viewer gets the system's usual error boxes back; only the launcher keeps them off.
+    started = CreateProcessA(nullptr, ansi.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
+                             nullptr, nullptr, &startup, &process);
+  } else {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(window_style);
+    started = CreateProcessW(nullptr, WideBuffer(wide), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
+                             nullptr, nullptr, &startup, &process);
   }
+  if (!started) throw common::ErrorFromWin32(GetLastError());
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
 }

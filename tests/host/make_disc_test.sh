@@ -6,13 +6,7 @@ source_dir=$1
 build=$2  # the delivered 32-bit build
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
+source "$(dirname "$0")/../check_lib.sh"
 make_disc() { "$source_dir/scripts/make-disc" --build "$build" "$@"; }
 
 printf 'control' >"$work/control.ocx"
@@ -50,5 +44,4 @@ refuse "output that is no disc" "is no disc made here" --course "$source_dir/exa
 check "nothing was written for bad input" test ! -e "$work/bad"
 check "a folder that is no disc is left alone" test -z "$(ls -A "$work/not-a-disc")"
 
-echo "$passed passed, $failed failed"
-test $failed -eq 0
+report

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include <unistd.h>
 #include <vector>
 
 #include "common/error_trap.h"

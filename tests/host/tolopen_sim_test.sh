@@ -6,14 +6,7 @@ tool=$1
 examples=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # what, then a command that must succeed
-  local what=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
+source "$(dirname "$0")/../check_lib.sh"
 
 # expect_refusal WHAT MESSAGE ARGS...: exit status 2 and MESSAGE on stderr
 expect_refusal() {
@@ -67,5 +60,4 @@ check "nothing else is written" test "$(ls "$work/bad" | tr '\n' ' ')" = "before
 mkdir -p "$work/empty"
 expect_refusal "machine without registry.reg" "registry.reg: cannot be read" --machine "$work/empty"
 
-echo "$passed passed, $failed failed"
-test $failed -eq 0
+report

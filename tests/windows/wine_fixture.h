@@ -55,4 +55,37 @@ Recording AwaitRecording(const std::wstring& file);
 
 std::string Narrow(const std::wstring& text);  // for messages
 
+// The key under which the tests' control records where it registered itself from.
+inline constexpr char kTestControlKey[] = "CLSID\\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}";
+
+// A course disc in a scratch folder: tolOpen.exe, vb5stkit.dll and the tests' control as
+// tools\flash\flash.ocx, with the recorder registered as the viewer of `extension`. The system
+// folder's macromed and the control's registration are removed before and after.
+class CourseDisc {
+ public:
+  CourseDisc(const std::wstring& name, const std::string& extension);
+  ~CourseDisc();
+  CourseDisc(const CourseDisc&) = delete;
+  CourseDisc& operator=(const CourseDisc&) = delete;
+
+  // Runs tolOpen.exe from the disc's root folder; gives what the viewer recorded.
+  Recording Launch(const std::wstring& argument);
+  // The command line the viewer receives for a document: the recorder's quoted path, then it.
+  std::wstring ViewerLine(const std::wstring& document) const;
+  // Where the control registered itself from ("" when it did not).
+  std::string Registered() const;
+
+  ScratchFolder scratch;
+  const std::wstring disc;
+  const std::wstring disc_control;
+  const std::wstring record;
+  const std::wstring macromed;
+  const std::wstring flash_folder;
+  const std::wstring destination;
+
+ private:
+  void Clean();
+  std::string extension_;
+};
+
 }  // namespace tests
