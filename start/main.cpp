@@ -13,8 +13,14 @@
 
 namespace mdlMain {
 
+namespace {
+
 using common::ResumeNext;
 using common::ResumeNextTest;
+
+platform::Platform& Os() { return platform::Current(); }
+
+}  // namespace
 
 void Main() noexcept {
   common::InstallErrorTrap();  // resume next: a failing statement is skipped
@@ -25,10 +31,8 @@ void Main() noexcept {
   std::u16string file_type;
   std::u16string open_command;
 
-  const auto os = [] () -> platform::Platform& { return platform::Current(); };
-
   // The document: the argument text, else the course's start page.
-  ResumeNext([&] { document = os().CommandLineArgument(); });
+  ResumeNext([&] { document = Os().CommandLineArgument(); });
   ResumeNext([&] { document = WithoutEnclosingQuotes(document); });
   if (ResumeNextTest([&] { return document.empty(); })) {
     ResumeNext([&] { document = u"index.html"; });
@@ -47,10 +51,10 @@ void Main() noexcept {
 
   // The document lies relative to the program folder, unless it names its own location.
   if (ResumeNextTest([&] { return !IsAbsolutePath(document); })) {
-    if (ResumeNextTest([&] { return !common::EndsWith(os().ProgramFolder(), u'\\'); })) {
-      ResumeNext([&] { document = os().ProgramFolder() + u"\\" + document; });
+    if (ResumeNextTest([&] { return !common::EndsWith(Os().ProgramFolder(), u'\\'); })) {
+      ResumeNext([&] { document = Os().ProgramFolder() + u"\\" + document; });
     } else {
-      ResumeNext([&] { document = os().ProgramFolder() + document; });
+      ResumeNext([&] { document = Os().ProgramFolder() + document; });
     }
   }
 
@@ -61,7 +65,7 @@ void Main() noexcept {
   }
 
   ResumeNext([&] {
-    os().StartProcess(LaunchCommandLine(open_command, document), platform::kNormalFocusWindow);
+    Os().StartProcess(LaunchCommandLine(open_command, document), platform::kNormalFocusWindow);
   });
 }
 

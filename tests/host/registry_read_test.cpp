@@ -64,15 +64,12 @@ TEST_F(RegistryReadTest, TypesAndLengths) {
     EXPECT_EQ(Read(result), c.raised);
     EXPECT_EQ(Show(result), Show(c.expected));
     EXPECT_EQ(machine_.OpenKeyCount(), 0u) << "the key is closed on every path";
+    if (c.raised == 49999) {
+      // A value of no bytes has no last byte to look at: an invalid argument, wrapped.
+      EXPECT_EQ(Show(last_error_.Description()), "#5: Invalid procedure call or argument (tolOpen)");
+      EXPECT_EQ(Show(last_error_.Source()), "tolOpen");
+    }
   }
-}
-
-TEST_F(RegistryReadTest, ZeroBytesWrapInvalidArgument) {
-  SetValue(u"k", u"v", 1, {});
-  std::u16string result;
-  ASSERT_EQ(Read(result), 49999);
-  EXPECT_EQ(Show(last_error_.Description()), "#5: Invalid procedure call or argument (tolOpen)");
-  EXPECT_EQ(Show(last_error_.Source()), "tolOpen");
 }
 
 TEST_F(RegistryReadTest, ExpandableTextIsExpanded) {
