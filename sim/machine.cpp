@@ -13,7 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kOperationNames[] = {
-    "CommandLineArgument", "ProgramFolder", "CreateProcessA", "ToAnsi", "FromAnsi",
+    "CommandLineArgument", "ProgramFolder", "CreateProcess", "ToAnsi", "FromAnsi",
     "ExpandEnvironment", "RegOpenKeyExA", "RegQueryValueExA", "RegCloseKey",
     "RegCreateKeyExA", "RegSetValueExA",
     "CurrentFolder", "ChangeDrive", "ChangeFolder", "MakeFolder", "OpenForInput", "CloseFile",
@@ -236,16 +236,17 @@ platform::Status Machine::FindProgram(const std::u16string& command_line) const 
 
 void Machine::StartProcess(const std::u16string& command_line, int window_style) {
   EnterOrThrow(Operation::kStartProcess);
-  // The command line reaches the process unchanged, whether the code page holds it or not.
-  const std::u16string& received = command_line;
-  const platform::Status status = FindProgram(received);
+  // The command line reaches the process unchanged: through the ANSI entry when the code page
+  // holds it, else through the wide one.
+  const bool fits_code_page = DecodeWindows1252(EncodeWindows1252(command_line)) == command_line;
+  const std::string entry = fits_code_page ? "CreateProcessA " : "CreateProcessW ";
+  const platform::Status status = FindProgram(command_line);
   if (status != platform::kSuccess) {
-    Trace("CreateProcessA " + Quoted(received) + " -> fails (" + StatusText(status) + ")");
+    Trace(entry + Quoted(command_line) + " -> fails (" + StatusText(status) + ")");
     throw common::ErrorFromWin32(static_cast<std::uint32_t>(status));
   }
-  started_.push_back({received, window_style});
-  Trace("CreateProcessA " + Quoted(received) + ", window style " + std::to_string(window_style) +
-        " -> started");
+  started_.push_back({command_line, window_style});
+  Trace(entry + Quoted(command_line) + ", window style " + std::to_string(window_style) + " -> started");
 }
 
 platform::AnsiString Machine::ToAnsi(const std::u16string& text) {
