@@ -3,9 +3,10 @@
 // and the dry-run tool. Only the entry point of each build knows which one runs.
 //
 // Contracts, operation by operation:
-// - Registry operations are the advapi32 ANSI entries, declared imports: they return the
-//   Win32 status (0 = success) and write their outputs only on success, except where said.
-//   Resolving the import can fail; that throws a NumberedError (48 or 453).
+// - The declared imports (the advapi32 registry entries, kernel32 GetSystemDirectoryA and the
+//   setup toolkit's DLLSelfRegister) report failure as their Windows function does: a status,
+//   a zero length, a nonzero result. Registry entries write their outputs only on success.
+//   Resolving an import can fail; that throws a NumberedError (48 or 453) for that call only.
 // - Every other operation throws a NumberedError on failure and changes nothing then.
 // - Text that a declared import takes travels in the system ANSI code page (AnsiString);
 //   such a string ends at its first NUL, as a C string would.

@@ -1,0 +1,43 @@
+// The control's file names follow the build switches: built here with the disc's copy named
+// swflash.ocx and the system folder's copy flash.ocx.
+#include <gtest/gtest.h>
+
+#include "common/build_options.h"
+#include "flash/flash.h"
+#include "tests/host/sim_fixture.h"
+
+namespace tests {
+namespace {
+
+static_assert(!common::options::FlashOcxOnDisc && common::options::FlashOcxInSystemFolder,
+              "this test is built with the disc's copy named swflash.ocx");
+
+class ControlNamesTest : public SimTest {
+ protected:
+  ControlNamesTest() {
+    std::filesystem::create_directories(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM"));
+    CreateFile(u"D:\\vb5stkit.dll");
+    CreateFile(u"D:\\tools\\flash\\swflash.ocx", 500000);
+    machine_.SetCurrentFolder(u"D:\\");
+  }
+};
+
+TEST_F(ControlNamesTest, CopiesSwflashIntoFlash) {
+  mdlFlash::InstallFlashControl();
+  EXPECT_EQ(std::filesystem::file_size(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM\\macromed\\flash\\flash.ocx")), 500000u);
+  ASSERT_EQ(machine_.Registrations().size(), 1u);
+  EXPECT_EQ(Show(machine_.Registrations()[0].path), "C:\\WINDOWS\\SYSTEM\\macromed\\flash\\flash.ocx");
+}
+
+TEST_F(ControlNamesTest, FallbackNamesTheSystemFolderFileOnTheDisc) {
+  // With the switches set differently, the disc copy is registered under the system folder's
+  // name, which the disc does not hold: that registration fails, and the start goes on.
+  machine_.InjectFault(sim::Operation::kCopyFile, 5);
+  mdlFlash::InstallFlashControl();
+  ASSERT_EQ(machine_.Registrations().size(), 1u);
+  EXPECT_EQ(Show(machine_.Registrations()[0].path), "D:\\tools\\flash\\flash.ocx");
+  EXPECT_NE(machine_.Registrations()[0].result, 0);
+}
+
+}  // namespace
+}  // namespace tests
