@@ -1,11 +1,11 @@
 // The error traps that the routines install, and the program-wide current error.
 //
-// Three policies exist, each one helper:
+// The policies, each one helper:
 //   ResumeNext(statement)       a failing statement is skipped; the next one runs.
 //   ResumeNextWithRetry(s)      the same, after one more try: for setting shared state back.
 //   ResumeNextTest(test)        the test of a conditional; a failing test counts as held.
 //   LeaveOnFailure(body)        a failure ends the body; the routine returns its result as it stands.
-// The third policy, raising a numbered error to the caller, is a plain `throw`.
+// The remaining policy, raising a numbered error to the caller, is a plain `throw`.
 #pragma once
 
 #include <cstdint>

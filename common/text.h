@@ -11,6 +11,18 @@ inline bool EndsWith(const std::u16string& text, char16_t c) {
   return !text.empty() && text.back() == c;
 }
 
+// True when the path begins with a drive letter and a colon ("C:", "d:\\x").
+inline bool HasDriveLetter(const std::u16string& path) {
+  return path.size() >= 2 && path[1] == u':' &&
+         ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
+}
+
+// The path in double quotes when it holds a blank, so that a command line keeps it whole;
+// otherwise the path unchanged.
+inline std::u16string QuotedIfBlank(const std::u16string& path) {
+  return path.find_first_of(u" \t") != std::u16string::npos ? u"\"" + path + u"\"" : path;
+}
+
 // The signed decimal form of a number: "-1", "65536".
 std::u16string DecimalText(std::int64_t number);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/platform.h"
+#include "common/text.h"
 #include "sim/code_page.h"
 
 namespace sim {
@@ -14,10 +15,7 @@ std::string StatusText(platform::Status status);
 
 inline std::string Quoted(const std::u16string& text) { return "\"" + ToUtf8(text) + "\""; }
 
-inline bool HasDriveLetter(const std::u16string& path) {
-  return path.size() >= 2 && path[1] == u':' &&
-         ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
-}
+using common::HasDriveLetter;
 
 // The names of a path below its drive, with "." dropped and ".." taking its parent's place.
 std::vector<std::u16string> NormalizedNames(const std::u16string& path);

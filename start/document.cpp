@@ -1,15 +1,9 @@
 #include "start/document.h"
 
+#include "common/text.h"
+
 namespace mdlMain {
 namespace {
-
-bool HasBlank(const std::u16string& text) {
-  return text.find_first_of(u" \t") != std::u16string::npos;
-}
-
-std::u16string Quoted(const std::u16string& path) {
-  return HasBlank(path) ? u"\"" + path + u"\"" : path;
-}
 
 bool IsDocumentPlaceholder(char16_t c) { return c == u'1' || c == u'l' || c == u'L'; }
 
@@ -28,9 +22,7 @@ std::u16string WithoutEnclosingQuotes(const std::u16string& argument) {
 }
 
 bool IsAbsolutePath(const std::u16string& path) {
-  const bool drive_rooted = path.size() >= 3 && path[1] == u':' && path[2] == u'\\' &&
-                            ((path[0] >= u'A' && path[0] <= u'Z') ||
-                             (path[0] >= u'a' && path[0] <= u'z'));
+  const bool drive_rooted = common::HasDriveLetter(path) && path.size() >= 3 && path[2] == u'\\';
   const bool network = path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\';
   return drive_rooted || network;
 }
@@ -45,7 +37,7 @@ std::u16string LaunchCommandLine(const std::u16string& open_command, const std::
     if (c == u'%' && i + 1 < open_command.size()) {
       const char16_t next = open_command[i + 1];
       if (IsDocumentPlaceholder(next)) {
-        line += inside_quotes ? path : Quoted(path);
+        line += inside_quotes ? path : common::QuotedIfBlank(path);
         placed = true;
         ++i;
         continue;
@@ -57,7 +49,7 @@ std::u16string LaunchCommandLine(const std::u16string& open_command, const std::
     }
     line += c;
   }
-  if (!placed) line += u" " + Quoted(path);
+  if (!placed) line += u" " + common::QuotedIfBlank(path);
   return line;
 }
 

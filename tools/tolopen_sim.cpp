@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/platform.h"
+#include "common/text.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
 #include "sim/regedit4.h"
@@ -43,9 +44,9 @@ int Usage(const std::string& problem) {
   return 2;
 }
 
+// A full path on a drive: "D:\\..." (the drive letter, a colon and a backslash).
 bool IsDrivePath(const std::u16string& path) {
-  return path.size() >= 3 && path[1] == u':' && path[2] == u'\\' &&
-         ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
+  return common::HasDriveLetter(path) && path.size() >= 3 && path[2] == u'\\';
 }
 
 }  // namespace

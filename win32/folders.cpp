@@ -6,13 +6,12 @@
 #include <windows.h>
 
 #include "common/numbered_error.h"
+#include "common/text.h"
 #include "win32/wide.h"
 #include "win32/win32_platform.h"
 
 namespace win32 {
 namespace {
-
-bool IsDriveLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 
 char16_t UpperDrive(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c; }
 
@@ -31,7 +30,7 @@ std::u16string ProcessFolder() {
 
 // The drive letter of a path that begins with one, in capitals; 0 otherwise.
 char16_t DriveOf(const std::u16string& path) {
-  return path.size() >= 2 && path[1] == u':' && IsDriveLetter(path[0]) ? UpperDrive(path[0]) : 0;
+  return common::HasDriveLetter(path) ? UpperDrive(path[0]) : 0;
 }
 
 std::u16string DriveEntryName(char16_t drive) { return std::u16string(u"=") + drive + u":"; }
