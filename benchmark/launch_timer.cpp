@@ -1,6 +1,6 @@
-// Times program starts: launch_timer RUNS FOLDER PROGRAM_A ARGUMENT_A PROGRAM_B
-// Starts A (with its argument) and B alternately RUNS times each, in FOLDER, waits for each to
-// end, and prints the median wall time of each in milliseconds and their ratio A / B.
+// Times program starts: launch_timer RUNS FOLDER ARGUMENT PROGRAM_1 PROGRAM_2...
+// Starts each program in turn with the argument, RUNS rounds, in FOLDER, waits for each to end,
+// and prints the median wall time of each in milliseconds and the first one's ratio to each.
 #include <windows.h>
 
 #include <algorithm>
@@ -47,25 +47,27 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 6) {
-    std::fprintf(stderr, "usage: launch_timer RUNS FOLDER PROGRAM_A ARGUMENT_A PROGRAM_B\n");
+  if (argc < 5) {
+    std::fprintf(stderr, "usage: launch_timer RUNS FOLDER ARGUMENT PROGRAM_1 PROGRAM_2...\n");
     return 2;
   }
   const int runs = std::max(1, _wtoi(argv[1]));
-  std::vector<double> a, b;
+  const int programs = argc - 4;
+  std::vector<std::vector<double>> times(programs);
   for (int i = 0; i < runs; ++i) {
-    const double time_a = TimeOneRun(argv[3], argv[4], argv[2]);
-    const double time_b = TimeOneRun(argv[5], L"", argv[2]);
-    if (time_a < 0 || time_b < 0) {
-      std::fprintf(stderr, "launch_timer: a program could not be started\n");
-      return 1;
+    for (int p = 0; p < programs; ++p) {
+      const double time = TimeOneRun(argv[4 + p], argv[3], argv[2]);
+      if (time < 0) {
+        std::fprintf(stderr, "launch_timer: %ls could not be started\n", argv[4 + p]);
+        return 1;
+      }
+      times[p].push_back(time);
     }
-    a.push_back(time_a);
-    b.push_back(time_b);
   }
   std::printf("runs: %d each, interleaved\n", runs);
-  std::printf("median A: %.2f ms\n", Median(a));
-  std::printf("median B: %.2f ms\n", Median(b));
-  std::printf("ratio A / B: %.2f\n", Median(a) / Median(b));
+  for (int p = 0; p < programs; ++p) std::printf("median %d: %.2f ms\n", p + 1, Median(times[p]));
+  for (int p = 1; p < programs; ++p) {
+    std::printf("ratio 1 / %d: %.2f\n", p + 1, Median(times[0]) / Median(times[p]));
+  }
   return 0;
 }

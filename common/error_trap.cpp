@@ -1,51 +1,34 @@
 #include "common/error_trap.h"
 
-#include <new>
-
 #include "common/text.h"
 
 namespace common {
 namespace {
 
-CurrentError g_current_error;
+// Made at its first use and never destroyed: it lives as long as the run, which ends with the
+// process. So the program needs no start-up code that constructs globals, nor any at its exit.
+CurrentError& TheCurrentError() {
+  __constinit static CurrentError* current_error = nullptr;  // no guard, no constructor
+  if (current_error == nullptr) current_error = new CurrentError;
+  return *current_error;
+}
 
 }  // namespace
 
-const CurrentError& GetCurrentError() { return g_current_error; }
+const CurrentError& GetCurrentError() { return TheCurrentError(); }
 
-void SetCurrentError(const NumberedError& error) noexcept {
-  g_current_error.number = error.Number();
-  try {
-    g_current_error.description = error.Description();
-    g_current_error.source = error.Source();
-  } catch (...) {
-    // Without memory for the texts, the number alone still tells that a failure is pending.
-    g_current_error.description.clear();
-    g_current_error.source.clear();
-  }
+void SetCurrentError(const NumberedError& error) {
+  CurrentError& current_error = TheCurrentError();
+  current_error.number = error.Number();
+  current_error.description = error.Description();
+  current_error.source = error.Source();
 }
 
-void ClearCurrentError() noexcept {
-  g_current_error.number = 0;
-  g_current_error.description.clear();
-  g_current_error.source.clear();
-}
-
-NumberedError FailureInFlight() noexcept {
-  try {
-    try {
-      throw;
-    } catch (const NumberedError& error) {
-      return error;
-    } catch (const std::bad_alloc&) {
-      return NumberedError(kOutOfMemory);
-    } catch (...) {
-      return NumberedError(kInternalError);
-    }
-  } catch (...) {
-    // Copying the texts ran out of memory: keep what needs no allocation.
-    return NumberedError(kOutOfMemory, std::u16string(), std::u16string());
-  }
+void ClearCurrentError() {
+  CurrentError& current_error = TheCurrentError();
+  current_error.number = 0;
+  current_error.description.clear();
+  current_error.source.clear();
 }
 
 std::u16string UnexpectedFailureDescription(const NumberedError& failure) {

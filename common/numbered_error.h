@@ -1,5 +1,5 @@
-// The one failure type of the program: a number, a description and a source,
-// carried by a C++ exception from where it arises to the nearest error trap.
+// The one failure type of the program: a number, a description and a source. It travels as a
+// value (common/result.h) from where it arises to the nearest error trap.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +38,8 @@ enum ErrorNumber : std::int32_t {
 
 class NumberedError {
  public:
+  // No failure: number 0, no texts.
+  NumberedError() = default;
   // A failure with the standard description of its number and the project as source.
   explicit NumberedError(std::int32_t number);
   NumberedError(std::int32_t number, std::u16string description,
@@ -48,7 +50,7 @@ class NumberedError {
   const std::u16string& Source() const { return source_; }
 
  private:
-  std::int32_t number_;
+  std::int32_t number_ = 0;
   std::u16string description_;
   std::u16string source_;
 };

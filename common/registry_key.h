@@ -20,14 +20,12 @@ class RegistryKey {
   platform::KeyHandle Get() const { return handle_; }
 
   // Closes the key; the status and any failure of the close itself are ignored.
-  void Close() noexcept {
+  void Close() {
     if (handle_ == 0) return;
     const platform::KeyHandle handle = handle_;
     handle_ = 0;
-    try {
-      static_cast<void>(platform::Current().RegCloseKey(handle));
-    } catch (...) {
-    }
+    const common::Result<platform::Status> closed = platform::Current().RegCloseKey(handle);
+    static_cast<void>(closed);
   }
 
  private:

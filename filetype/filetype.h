@@ -10,7 +10,7 @@ namespace mdlAsociace {
 // open command (program folder\Download\program "%1"), and its EditFlags 0x10000
 // (FTA_OpenIsSafe). A failed write does not stop the next one; nothing is reported.
 void RegisterFileType(std::u16string extension, std::u16string file_type_name,
-                      std::u16string program_file_name) noexcept;
+                      std::u16string program_file_name);
 
 // The open command for a program in the Download folder below `program_folder`. A path with a
 // blank is quoted, so that the shell cannot start another program from a shorter part of it.

@@ -23,30 +23,24 @@ std::u16string DownloadOpenCommand(const std::u16string& program_folder,
 }
 
 void RegisterFileType(std::u16string extension, std::u16string file_type_name,
-                      std::u16string program_file_name) noexcept {
+                      std::u16string program_file_name) {
   common::InstallErrorTrap();  // resume next: a failed write does not stop the next one
   std::u16string open_command;
   std::u16string key_path;
 
-  ResumeNext([&] {
-    open_command = DownloadOpenCommand(platform::Current().ProgramFolder(), program_file_name);
-  });
+  ResumeNext(open_command, platform::Current().ProgramFolder().Map([&](const std::u16string& folder) {
+    return DownloadOpenCommand(folder, program_file_name);
+  }));
 
-  ResumeNext([&] { key_path = extension + u"\\"; });
-  ResumeNext([&] {
-    mdlRegistry::SetRegistryValue(platform::kClassesRoot, key_path, u"", file_type_name,
-                                  mdlRegistry::kTextValue);
-  });
-  ResumeNext([&] { key_path = file_type_name + u"\\shell\\open\\command\\"; });
-  ResumeNext([&] {
-    mdlRegistry::SetRegistryValue(platform::kClassesRoot, key_path, u"", open_command,
-                                  mdlRegistry::kTextValue);
-  });
-  ResumeNext([&] { key_path = file_type_name + u"\\"; });
-  ResumeNext([&] {
-    mdlRegistry::SetRegistryValue(platform::kClassesRoot, key_path, u"EditFlags", kOpenIsSafe,
-                                  mdlRegistry::kNumberValue);
-  });
+  key_path = extension + u"\\";
+  ResumeNext(mdlRegistry::SetRegistryValue(platform::kClassesRoot, key_path, u"", file_type_name,
+                                           mdlRegistry::kTextValue));
+  key_path = file_type_name + u"\\shell\\open\\command\\";
+  ResumeNext(mdlRegistry::SetRegistryValue(platform::kClassesRoot, key_path, u"", open_command,
+                                           mdlRegistry::kTextValue));
+  key_path = file_type_name + u"\\";
+  ResumeNext(mdlRegistry::SetRegistryValue(platform::kClassesRoot, key_path, u"EditFlags",
+                                           kOpenIsSafe, mdlRegistry::kNumberValue));
 }
 
 }  // namespace mdlAsociace

@@ -9,6 +9,7 @@ namespace mdlFlash {
 namespace {
 
 using common::ResumeNext;
+using common::Result;
 
 platform::Platform& Os() { return platform::Current(); }
 
@@ -21,10 +22,10 @@ std::size_t NextBackslash(const std::u16string& text, std::size_t start) {
 
 }  // namespace
 
-common::TruthValue MakePath(std::u16string path) noexcept {
+common::TruthValue MakePath(std::u16string path) {
   common::InstallErrorTrap();
   std::u16string saved;
-  ResumeNext([&] { saved = Os().CurrentFolder(); });
+  ResumeNext(saved, Os().CurrentFolder());
   common::TruthValue result = common::kFalse;
 
   // The text before the first "\" (a drive, or nothing) is never a level of its own.
@@ -32,45 +33,48 @@ common::TruthValue MakePath(std::u16string path) noexcept {
   do {
     p = NextBackslash(path, p + 1);
     if (p > 0) {
-      std::u16string level;
-      ResumeNext([&] { level = path.substr(0, p - 1); });
+      const std::u16string level = path.substr(0, p - 1);
       // A level is tested by entering it; one that cannot be entered is created.
       common::ClearCurrentError();
-      ResumeNext([&] { Os().ChangeFolder(level); });
+      ResumeNext(Os().ChangeFolder(level));
       if (common::GetCurrentError().number != 0) {
         common::ClearCurrentError();
-        ResumeNext([&] { Os().MakeFolder(level); });
+        ResumeNext(Os().MakeFolder(level));
       }
     }
   } while (p != 0);
 
   result = common::kTrue;
-  common::ResumeNextWithRetry([&] { Os().ChangeFolder(saved); });
+  common::ResumeNextWithRetry([&] { return Os().ChangeFolder(saved); });
   common::ClearCurrentError();
   return result;
 }
 
-common::TruthValue FileExists(std::u16string path) noexcept {
+common::TruthValue FileExists(std::u16string path) {
   common::InstallErrorTrap();
   int file = 0;
-  ResumeNext([&] { file = Os().OpenForInput(path); });
+  ResumeNext(file, Os().OpenForInput(path));
   const common::TruthValue result = common::ToTruthValue(common::GetCurrentError().number == 0);
-  ResumeNext([&] { Os().CloseFile(file); });  // fails harmlessly when the open failed
+  ResumeNext(Os().CloseFile(file));  // fails harmlessly when the open failed
   common::ClearCurrentError();
   return result;
 }
 
-std::u16string GetSystemFolder() {
+Result<std::u16string> GetSystemFolder() {
   constexpr std::size_t kBufferSize = 255;
   platform::Platform& os = Os();
-  platform::AnsiString buffer = os.ToAnsi(std::u16string(kBufferSize, u' '));
-  const auto length = static_cast<std::int32_t>(os.GetSystemDirectoryA(buffer));
+  Result<platform::AnsiString> buffer = os.ToAnsi(std::u16string(kBufferSize, u' '));
+  if (!buffer) return buffer.Error();
+  platform::AnsiString bytes = std::move(buffer).Value();
+  const Result<std::uint32_t> length = os.GetSystemDirectoryA(bytes);
+  if (!length) return length.Error();
   // The whole buffer comes back: the path, its NUL, and the rest as it was.
-  std::u16string folder = os.FromAnsi(buffer);
-  if (length > 0) {
-    folder = TrimAtNull(folder);
-    AddBackslash(folder);
-    return folder;
+  Result<std::u16string> folder = os.FromAnsi(bytes);
+  if (!folder) return folder.Error();
+  if (static_cast<std::int32_t>(length.Value()) > 0) {
+    std::u16string trimmed = TrimAtNull(std::move(folder).Value());
+    AddBackslash(trimmed);
+    return trimmed;
   }
   return std::u16string();
 }

@@ -14,6 +14,7 @@ namespace mdlRegistry {
 namespace {
 
 using common::NumberedError;
+using common::Result;
 
 // One buffer per read; longer data is reported by the platform as ERROR_MORE_DATA and the
 // value counts as unreadable.
@@ -26,63 +27,80 @@ std::int32_t LittleEndianNumber(const std::uint8_t* data, std::size_t length) {
   return static_cast<std::int32_t>(value);
 }
 
-// Reads the value into `result`. Returns false when the key or the value cannot be read;
-// throws on any other failure. The key is closed before this returns or throws.
-bool ReadValue(std::uint32_t root, const std::u16string& key_path,
-               const std::u16string& value_name, std::u16string& result) {
-  platform::Platform& os = platform::Current();
-  common::RegistryKey key;
-  if (os.RegOpenKeyExA(root, os.ToAnsi(key_path), 0, platform::kKeyRead, key.Receive()) !=
-      platform::kSuccess) {
-    return false;
+// The value's text form by its type, from data already cut at one terminating NUL; nothing for
+// a type without one.
+Result<bool> ConvertValue(platform::Platform& os, std::uint32_t type,
+                          const std::uint8_t* data, std::size_t length, std::u16string& result) {
+  const platform::AnsiStringView bytes(reinterpret_cast<const char*>(data), length);
+  switch (type) {
+    case platform::kRegSz: {
+      Result<std::u16string> text = os.FromAnsi(bytes);
+      if (!text) return text.Error();
+      result = std::move(text).Value();
+      return true;
+    }
+    case platform::kRegExpandSz: {
+      // A viewer registered with %SystemRoot% or %ProgramFiles% in its path still starts.
+      Result<std::u16string> text = os.FromAnsi(bytes).AndThen(
+          [&](const std::u16string& unexpanded) { return os.ExpandEnvironment(unexpanded); });
+      if (!text) return text.Error();
+      result = std::move(text).Value();
+      return true;
+    }
+    case platform::kRegDword:
+      result = common::DecimalText(LittleEndianNumber(data, length));
+      return true;
+    default:
+      return true;  // no text form: result stays as the caller had it
   }
+}
+
+// Reads the value into `result`. False when the key or the value cannot be read; a failure for
+// anything else. The key is closed on every path out.
+Result<bool> ReadValue(std::uint32_t root, const std::u16string& key_path,
+                       const std::u16string& value_name, std::u16string& result) {
+  platform::Platform& os = platform::Current();
+  const Result<platform::AnsiString> ansi_key_path = os.ToAnsi(key_path);
+  if (!ansi_key_path) return ansi_key_path.Error();
+  common::RegistryKey key;
+  const Result<platform::Status> opened =
+      os.RegOpenKeyExA(root, ansi_key_path.Value(), 0, platform::kKeyRead, key.Receive());
+  if (!opened) return opened.Error();
+  if (opened.Value() != platform::kSuccess) return false;
 
   std::array<std::uint8_t, kReadBufferSize> buffer{};
   std::uint32_t count = kReadBufferSize;
   std::uint32_t type = platform::kRegNone;
-  if (os.RegQueryValueExA(key.Get(), os.ToAnsi(value_name), &type, buffer.data(), &count) !=
-      platform::kSuccess) {
-    return false;
-  }
+  const Result<platform::Status> queried = os.ToAnsi(value_name).AndThen(
+      [&](const platform::AnsiString& name) {
+        return os.RegQueryValueExA(key.Get(), name, &type, buffer.data(), &count);
+      });
+  if (!queried) return queried.Error();
+  if (queried.Value() != platform::kSuccess) return false;
 
   // Cut a terminating NUL: at most one byte, whatever the type. Data of no bytes has no last
   // byte to look at, and a length past the buffer is no data this read can hold.
-  if (count == 0 || count > kReadBufferSize) throw NumberedError(common::kInvalidArgument);
+  if (count == 0 || count > kReadBufferSize) return NumberedError(common::kInvalidArgument);
   std::size_t length = count;
   if (buffer[length - 1] == 0) --length;
-
-  const platform::AnsiStringView bytes(reinterpret_cast<const char*>(buffer.data()), length);
-  switch (type) {
-    case platform::kRegSz:
-      result = os.FromAnsi(bytes);
-      break;
-    case platform::kRegExpandSz:
-      // A viewer registered with %SystemRoot% or %ProgramFiles% in its path still starts.
-      result = os.ExpandEnvironment(os.FromAnsi(bytes));
-      break;
-    case platform::kRegDword:
-      result = common::DecimalText(LittleEndianNumber(buffer.data(), length));
-      break;
-    default:
-      break;  // no text form: result stays as the caller had it
-  }
-  return true;
+  return ConvertValue(os, type, buffer.data(), length, result);
 }
 
 }  // namespace
 
-void GetRegistryValue(const std::uint32_t& root, const std::u16string& key_path,
-                      const std::u16string& value_name, std::u16string& result,
-                      const std::u16string& default_value) {
-  bool readable = false;
-  try {
-    readable = ReadValue(root, key_path, value_name, result);
-    if (!readable) result = default_value;
-  } catch (...) {
-    throw NumberedError(common::kUnexpectedFailure,
-                        common::UnexpectedFailureDescription(common::FailureInFlight()));
+common::Outcome GetRegistryValue(const std::uint32_t& root, const std::u16string& key_path,
+                                 const std::u16string& value_name, std::u16string& result,
+                                 const std::u16string& default_value) {
+  const Result<bool> readable = ReadValue(root, key_path, value_name, result);
+  if (!readable) {
+    return NumberedError(common::kUnexpectedFailure,
+                         common::UnexpectedFailureDescription(readable.Error()));
   }
-  if (!readable) throw NumberedError(common::kRegistryReadFailed);
+  if (!readable.Value()) {
+    result = default_value;
+    return NumberedError(common::kRegistryReadFailed);
+  }
+  return {};
 }
 
 }  // namespace mdlRegistry

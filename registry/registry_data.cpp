@@ -10,21 +10,22 @@ namespace mdlRegistry {
 namespace {
 
 using common::NumberedError;
+using common::Result;
 
 constexpr std::int32_t kOverflow = 6;
 constexpr std::int32_t kTypeMismatch = 13;
 constexpr std::int32_t kInvalidUseOfNull = 94;
 
 // A whole number in the signed 32-bit range, halves rounded to even as the run-time library does.
-std::int32_t WholeNumber(double number) {
-  if (std::isnan(number)) throw NumberedError(kOverflow);
+Result<std::int32_t> WholeNumber(double number) {
+  if (std::isnan(number)) return NumberedError(kOverflow);
   const double rounded = std::nearbyint(number);
-  if (rounded < -2147483648.0 || rounded > 2147483647.0) throw NumberedError(kOverflow);
+  if (rounded < -2147483648.0 || rounded > 2147483647.0) return NumberedError(kOverflow);
   return static_cast<std::int32_t>(rounded);
 }
 
 // Text that reads as a number: blanks around it, a sign, digits, and a fraction after ".".
-double NumberInText(const std::u16string& text) {
+Result<double> NumberInText(const std::u16string& text) {
   std::size_t i = 0;
   std::size_t end = text.size();
   while (i < end && (text[i] == u' ' || text[i] == u'\t')) ++i;
@@ -40,12 +41,25 @@ double NumberInText(const std::u16string& text) {
       number += (text[i] - u'0') * scale;
     }
   }
-  if (!digits || i != end) throw NumberedError(kTypeMismatch);
+  if (!digits || i != end) return NumberedError(kTypeMismatch);
   return negative ? -number : number;
 }
 
-// A floating-point number as text with up to 15 significant digits, as the run-time library
-// writes it: "2.5", "-0.001", "1E+15", "1.5E-07".
+// The 15 significant digits of a positive magnitude whose decimal exponent is `exponent`, as a
+// whole number: magnitude / 10^(exponent - 14). Below the normal range that power of ten is not
+// a double, so the magnitude is scaled up in steps instead.
+std::int64_t SignificantDigits(double magnitude, int exponent) {
+  int power = 14 - exponent;
+  if (power <= 290) return std::llround(magnitude / std::pow(10.0, -power));
+  while (power > 290) {
+    magnitude *= 1e290;
+    power -= 290;
+  }
+  return std::llround(magnitude * std::pow(10.0, power));
+}
+
+}  // namespace
+
 std::u16string FloatingText(double number) {
   if (std::isnan(number)) return u"NaN";
   if (std::isinf(number)) return number < 0 ? u"-Infinity" : u"Infinity";
@@ -53,8 +67,10 @@ std::u16string FloatingText(double number) {
   std::u16string text = number < 0 ? u"-" : u"";
   const double magnitude = std::fabs(number);
   int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
-  // The 15 significant digits as a whole number.
-  auto digits = static_cast<std::int64_t>(std::llround(magnitude / std::pow(10.0, exponent - 14)));
+  // The logarithm rounds up just below a power of ten (log10 of fifteen nines is 15.0).
+  if (exponent > -300 && magnitude < std::pow(10.0, exponent)) --exponent;
+  std::int64_t digits = SignificantDigits(magnitude, exponent);
+  // Rounding to 15 digits may carry into a 16th: 9.999999999999999 becomes 10.
   if (digits >= 1000000000000000) {
     digits /= 10;
     ++exponent;
@@ -75,30 +91,27 @@ std::u16string FloatingText(double number) {
   return text + significant.substr(0, whole) + u"." + significant.substr(whole);
 }
 
-}  // namespace
-
-std::uint32_t NumberBits(const RegistryData& value) {
+Result<std::uint32_t> NumberBits(const RegistryData& value) {
   if (const auto* number = std::get_if<std::int16_t>(&value)) {
-    return static_cast<std::uint16_t>(*number);
+    return std::uint32_t{static_cast<std::uint16_t>(*number)};
   }
   if (const auto* number = std::get_if<std::int32_t>(&value)) {
     return static_cast<std::uint32_t>(*number);
   }
-  if (const auto* number = std::get_if<double>(&value)) {
-    return static_cast<std::uint32_t>(WholeNumber(*number));
-  }
+  const auto bits = [](std::int32_t whole) { return static_cast<std::uint32_t>(whole); };
+  if (const auto* number = std::get_if<double>(&value)) return WholeNumber(*number).Map(bits);
   if (const auto* text = std::get_if<std::u16string>(&value)) {
-    return static_cast<std::uint32_t>(WholeNumber(NumberInText(*text)));
+    return NumberInText(*text).AndThen(WholeNumber).Map(bits);
   }
-  throw NumberedError(kInvalidUseOfNull);
+  return NumberedError(kInvalidUseOfNull);
 }
 
-std::u16string TextOf(const RegistryData& value) {
+Result<std::u16string> TextOf(const RegistryData& value) {
   if (const auto* text = std::get_if<std::u16string>(&value)) return *text;
   if (const auto* number = std::get_if<std::int16_t>(&value)) return common::DecimalText(*number);
   if (const auto* number = std::get_if<std::int32_t>(&value)) return common::DecimalText(*number);
   if (const auto* number = std::get_if<double>(&value)) return FloatingText(*number);
-  throw NumberedError(kInvalidUseOfNull);
+  return NumberedError(kInvalidUseOfNull);
 }
 
 }  // namespace mdlRegistry

@@ -131,20 +131,21 @@ std::optional<platform::Status> Machine::Enter(Operation operation) {
   return std::nullopt;
 }
 
-std::optional<platform::Status> Machine::EnterImport(Operation operation) {
+common::Result<std::optional<platform::Status>> Machine::EnterImport(Operation operation) {
   const auto status = Enter(operation);
   if (status && (*status == 126 || *status == 127)) {
     Trace(std::string(OperationName(operation)) + " -> cannot be resolved (" + StatusText(*status) + ", injected)");
-    throw common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
+    return common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
   }
   return status;
 }
 
-void Machine::EnterOrThrow(Operation operation) {
+common::Outcome Machine::EnterOrFail(Operation operation) {
   if (const auto status = Enter(operation)) {
     Trace(std::string(OperationName(operation)) + " -> fails (" + StatusText(*status) + ", injected)");
-    throw common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
+    return common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
   }
+  return {};
 }
 
 void Machine::Trace(const std::string& line) const {
@@ -180,14 +181,14 @@ bool Machine::IsFile(const std::u16string& windows_path) const {
   return host && fs::is_regular_file(*host, error);
 }
 
-std::u16string Machine::CommandLineArgument() {
-  EnterOrThrow(Operation::kCommandLineArgument);
+common::Result<std::u16string> Machine::CommandLineArgument() {
+  if (auto fault = EnterOrFail(Operation::kCommandLineArgument); !fault) return fault.Error();
   Trace("CommandLineArgument -> " + Quoted(argument_));
   return argument_;
 }
 
-std::u16string Machine::ProgramFolder() {
-  EnterOrThrow(Operation::kProgramFolder);
+common::Result<std::u16string> Machine::ProgramFolder() {
+  if (auto fault = EnterOrFail(Operation::kProgramFolder); !fault) return fault.Error();
   std::u16string folder = program_path_.substr(0, program_path_.rfind(u'\\'));
   if (folder.size() == 2 && folder[1] == u':') folder += u'\\';
   Trace("ProgramFolder -> " + Quoted(folder));
@@ -234,8 +235,8 @@ platform::Status Machine::FindProgram(const std::u16string& command_line) const 
   return 2;  // ERROR_FILE_NOT_FOUND
 }
 
-void Machine::StartProcess(const std::u16string& command_line, int window_style) {
-  EnterOrThrow(Operation::kStartProcess);
+common::Outcome Machine::StartProcess(const std::u16string& command_line, int window_style) {
+  if (auto fault = EnterOrFail(Operation::kStartProcess); !fault) return fault;
   // The command line reaches the process unchanged: through the ANSI entry when the code page
   // holds it, else through the wide one.
   const bool fits_code_page = DecodeWindows1252(EncodeWindows1252(command_line)) == command_line;
@@ -243,29 +244,30 @@ void Machine::StartProcess(const std::u16string& command_line, int window_style)
   const platform::Status status = FindProgram(command_line);
   if (status != platform::kSuccess) {
     Trace(entry + Quoted(command_line) + " -> fails (" + StatusText(status) + ")");
-    throw common::ErrorFromWin32(static_cast<std::uint32_t>(status));
+    return common::ErrorFromWin32(static_cast<std::uint32_t>(status));
   }
   started_.push_back({command_line, window_style});
   Trace(entry + Quoted(command_line) + ", window style " + std::to_string(window_style) + " -> started");
+  return {};
 }
 
-platform::AnsiString Machine::ToAnsi(const std::u16string& text) {
+common::Result<platform::AnsiString> Machine::ToAnsi(const std::u16string& text) {
   if (const auto status = Enter(Operation::kToAnsi)) {
-    throw common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
+    return common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
   }
   const std::string bytes = EncodeWindows1252(text);
   return platform::AnsiString(bytes.begin(), bytes.end());
 }
 
-std::u16string Machine::FromAnsi(platform::AnsiStringView bytes) {
+common::Result<std::u16string> Machine::FromAnsi(platform::AnsiStringView bytes) {
   if (const auto status = Enter(Operation::kFromAnsi)) {
-    throw common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
+    return common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
   }
   return DecodeWindows1252(std::string_view(bytes.data(), bytes.size()));
 }
 
-std::u16string Machine::ExpandEnvironment(const std::u16string& text) {
-  EnterOrThrow(Operation::kExpandEnvironment);
+common::Result<std::u16string> Machine::ExpandEnvironment(const std::u16string& text) {
+  if (auto fault = EnterOrFail(Operation::kExpandEnvironment); !fault) return fault.Error();
   std::u16string expanded;
   std::size_t i = 0;
   while (i < text.size()) {
@@ -296,11 +298,13 @@ std::string Machine::KeyName(platform::KeyHandle key) const {
   return it == open_keys_.end() ? "key " + std::to_string(key) : it->second.second;
 }
 
-platform::Status Machine::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
+common::Result<platform::Status> Machine::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
                                         std::uint32_t, std::uint32_t,
                                         platform::KeyHandle* key) {
   const std::string name = KeyName(root) + "\\" + ToUtf8(DecodeWindows1252(CString(sub_key)));
-  if (const auto status = EnterImport(Operation::kRegOpenKeyEx)) {
+  const auto entered = EnterImport(Operation::kRegOpenKeyEx);
+  if (!entered) return entered.Error();
+  if (const auto status = entered.Value()) {
     Trace("RegOpenKeyExA " + name + " -> " + StatusText(*status) + " (injected)");
     return *status;
   }
@@ -320,12 +324,14 @@ platform::Status Machine::RegOpenKeyExA(platform::KeyHandle root, const platform
   return platform::kSuccess;
 }
 
-platform::Status Machine::RegQueryValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
+common::Result<platform::Status> Machine::RegQueryValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
                                            std::uint32_t* type, std::uint8_t* data,
                                            std::uint32_t* count) {
   const std::u16string name = DecodeWindows1252(CString(value_name));
   const std::string what = "RegQueryValueExA " + KeyName(key) + " " + (name.empty() ? "(default)" : Quoted(name));
-  if (const auto status = EnterImport(Operation::kRegQueryValueEx)) {
+  const auto entered = EnterImport(Operation::kRegQueryValueEx);
+  if (!entered) return entered.Error();
+  if (const auto status = entered.Value()) {
     Trace(what + " -> " + StatusText(*status) + " (injected)");
     return *status;
   }
@@ -349,9 +355,11 @@ platform::Status Machine::RegQueryValueExA(platform::KeyHandle key, const platfo
   return platform::kSuccess;
 }
 
-platform::Status Machine::RegCloseKey(platform::KeyHandle key) {
+common::Result<platform::Status> Machine::RegCloseKey(platform::KeyHandle key) {
   const std::string name = KeyName(key);
-  const auto fault = EnterImport(Operation::kRegCloseKey);
+  const auto entered = EnterImport(Operation::kRegCloseKey);
+  if (!entered) return entered.Error();  // an unresolved close releases nothing
+  const auto fault = entered.Value();
   // The handle is released whatever the close reports: a close never leaks.
   const bool was_open = open_keys_.erase(key) != 0;
   const platform::Status status = fault ? *fault : was_open ? platform::kSuccess : 6;
@@ -359,7 +367,7 @@ platform::Status Machine::RegCloseKey(platform::KeyHandle key) {
   return status;
 }
 
-platform::Status Machine::RegCreateKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
+common::Result<platform::Status> Machine::RegCreateKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
                                           std::uint32_t, const platform::AnsiString& key_class,
                                           std::uint32_t options, std::uint32_t access,
                                           const platform::SecurityAttributes& security,
@@ -368,7 +376,9 @@ platform::Status Machine::RegCreateKeyExA(platform::KeyHandle root, const platfo
   const std::string name = KeyName(root) + "\\" + ToUtf8(path);
   key_creations_.push_back({path, DecodeWindows1252(CString(key_class)), options, access,
                             security.inherit_handle});
-  if (const auto status = EnterImport(Operation::kRegCreateKeyEx)) {
+  const auto entered = EnterImport(Operation::kRegCreateKeyEx);
+  if (!entered) return entered.Error();
+  if (const auto status = entered.Value()) {
     Trace("RegCreateKeyExA " + name + " -> " + StatusText(*status) + " (injected)");
     return *status;
   }
@@ -394,12 +404,14 @@ platform::Status Machine::RegCreateKeyExA(platform::KeyHandle root, const platfo
   return platform::kSuccess;
 }
 
-platform::Status Machine::RegSetValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
+common::Result<platform::Status> Machine::RegSetValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
                                          std::uint32_t, std::uint32_t type,
                                          const std::uint8_t* data, std::uint32_t count) {
   const std::u16string name = DecodeWindows1252(CString(value_name));
   const std::string what = "RegSetValueExA " + KeyName(key) + " " + (name.empty() ? "(default)" : Quoted(name));
-  if (const auto status = EnterImport(Operation::kRegSetValueEx)) {
+  const auto entered = EnterImport(Operation::kRegSetValueEx);
+  if (!entered) return entered.Error();
+  if (const auto status = entered.Value()) {
     Trace(what + " -> " + StatusText(*status) + " (injected)");
     return *status;
   }

@@ -4,10 +4,10 @@
 //
 // Every operation can be made to fail: InjectFault() picks an operation (and which of its
 // calls), FailCall() picks the n-th platform call of the run, whatever it is. A failed
-// registry operation returns the chosen status; any other operation throws the numbered error
-// that the run-time library reports for that Win32 status. For a declared import (the registry
-// entries), ERROR_MOD_NOT_FOUND (126) and ERROR_PROC_NOT_FOUND (127) fail its resolution
-// instead: the call throws 48 or 453 as a missing library or entry does.
+// registry operation returns the chosen status; any other operation fails with the numbered
+// error that the run-time library reports for that Win32 status. For a declared import (the
+// registry entries), ERROR_MOD_NOT_FOUND (126) and ERROR_PROC_NOT_FOUND (127) fail its
+// resolution instead: the call fails with 48 or 453 as a missing library or entry does.
 #pragma once
 
 #include <cstdint>
@@ -114,42 +114,42 @@ class Machine final : public platform::Platform {
   std::optional<std::string> HostPath(const std::u16string& windows_path) const;
 
   // --- The platform operations ---
-  std::u16string CommandLineArgument() override;
-  std::u16string ProgramFolder() override;
-  void StartProcess(const std::u16string& command_line, int window_style) override;
+  common::Result<std::u16string> CommandLineArgument() override;
+  common::Result<std::u16string> ProgramFolder() override;
+  common::Outcome StartProcess(const std::u16string& command_line, int window_style) override;
 
-  platform::AnsiString ToAnsi(const std::u16string& text) override;
-  std::u16string FromAnsi(platform::AnsiStringView bytes) override;
-  std::u16string ExpandEnvironment(const std::u16string& text) override;
+  common::Result<platform::AnsiString> ToAnsi(const std::u16string& text) override;
+  common::Result<std::u16string> FromAnsi(platform::AnsiStringView bytes) override;
+  common::Result<std::u16string> ExpandEnvironment(const std::u16string& text) override;
 
-  platform::Status RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
+  common::Result<platform::Status> RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
                                  std::uint32_t options, std::uint32_t access,
                                  platform::KeyHandle* key) override;
-  platform::Status RegQueryValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
+  common::Result<platform::Status> RegQueryValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
                                     std::uint32_t* type, std::uint8_t* data,
                                     std::uint32_t* count) override;
-  platform::Status RegCloseKey(platform::KeyHandle key) override;
-  platform::Status RegCreateKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
+  common::Result<platform::Status> RegCloseKey(platform::KeyHandle key) override;
+  common::Result<platform::Status> RegCreateKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
                                    std::uint32_t reserved, const platform::AnsiString& key_class,
                                    std::uint32_t options, std::uint32_t access,
                                    const platform::SecurityAttributes& security,
                                    platform::KeyHandle* key, std::uint32_t* disposition) override;
-  platform::Status RegSetValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
+  common::Result<platform::Status> RegSetValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
                                   std::uint32_t reserved, std::uint32_t type,
                                   const std::uint8_t* data, std::uint32_t count) override;
 
-  std::u16string CurrentFolder() override;
-  void ChangeDrive(const std::u16string& path) override;
-  void ChangeFolder(const std::u16string& path) override;
+  common::Result<std::u16string> CurrentFolder() override;
+  common::Outcome ChangeDrive(const std::u16string& path) override;
+  common::Outcome ChangeFolder(const std::u16string& path) override;
 
-  void MakeFolder(const std::u16string& path) override;
-  int OpenForInput(const std::u16string& path) override;
-  void CloseFile(int file_number) override;
-  std::int32_t FileLength(const std::u16string& path) override;
-  void CopyFileReplacing(const std::u16string& source, const std::u16string& destination) override;
+  common::Outcome MakeFolder(const std::u16string& path) override;
+  common::Result<int> OpenForInput(const std::u16string& path) override;
+  common::Outcome CloseFile(int file_number) override;
+  common::Result<std::int32_t> FileLength(const std::u16string& path) override;
+  common::Outcome CopyFileReplacing(const std::u16string& source, const std::u16string& destination) override;
 
-  std::uint32_t GetSystemDirectoryA(platform::AnsiString& buffer) override;
-  std::int16_t DLLSelfRegister(const platform::AnsiString& path) override;
+  common::Result<std::uint32_t> GetSystemDirectoryA(platform::AnsiString& buffer) override;
+  common::Result<std::int16_t> DLLSelfRegister(const platform::AnsiString& path) override;
 
  private:
   struct Fault {
@@ -160,10 +160,10 @@ class Machine final : public platform::Platform {
 
   // Counts the call and returns the status of a fault planned for it, if any.
   std::optional<platform::Status> Enter(Operation operation);
-  // The same, for a declared import: 126 and 127 are thrown as a failed resolution.
-  std::optional<platform::Status> EnterImport(Operation operation);
-  // The same, for an operation that throws: a planned fault is thrown as a numbered error.
-  void EnterOrThrow(Operation operation);
+  // The same, for a declared import: 126 and 127 fail its resolution.
+  common::Result<std::optional<platform::Status>> EnterImport(Operation operation);
+  // The same, for an operation that fails with a numbered error: the planned fault's.
+  common::Outcome EnterOrFail(Operation operation);
   void Trace(const std::string& line) const;
 
   RegistryNode* KeyOf(platform::KeyHandle key);
@@ -175,12 +175,12 @@ class Machine final : public platform::Platform {
   // The full path ("C:\A\B", "C:\") of a path, relative ones taken from the current
   // folders; a status when it names no place on a mapped drive.
   platform::Status Resolve(const std::u16string& path, std::u16string* full) const;
-  std::u16string ResolveOrThrow(const std::u16string& path) const;
   bool IsReadOnly(const std::u16string& full) const;
   bool IsLocked(const std::u16string& full) const;
   // A status for a file that cannot be read (0 when it can).
   platform::Status ReadableFileStatus(const std::u16string& full) const;
-  [[noreturn]] void Fail(Operation operation, const std::string& what, platform::Status status) const;
+  // Traces a failure of the operation and gives its numbered error.
+  common::NumberedError Fail(Operation operation, const std::string& what, platform::Status status) const;
 
   RegistryNode classes_root_;
   std::map<char16_t, std::string> drives_;

@@ -94,79 +94,87 @@ platform::Status Machine::ReadableFileStatus(const std::u16string& full) const {
   return platform::kSuccess;
 }
 
-void Machine::Fail(Operation operation, const std::string& what, platform::Status status) const {
+common::NumberedError Machine::Fail(Operation operation, const std::string& what, platform::Status status) const {
   Trace(std::string(OperationName(operation)) + " " + what + " -> fails (" + StatusText(status) + ")");
-  throw common::ErrorFromWin32(static_cast<std::uint32_t>(status));
+  return common::ErrorFromWin32(static_cast<std::uint32_t>(status));
 }
 
-std::u16string Machine::CurrentFolder() {
-  EnterOrThrow(Operation::kCurrentFolder);
+common::Result<std::u16string> Machine::CurrentFolder() {
+  if (auto fault = EnterOrFail(Operation::kCurrentFolder); !fault) return fault.Error();
   const std::u16string folder = FolderOfDrive(current_drive_);
   Trace("CurrentFolder -> " + Quoted(folder));
   return folder;
 }
 
-void Machine::ChangeDrive(const std::u16string& path) {
-  EnterOrThrow(Operation::kChangeDrive);
+common::Outcome Machine::ChangeDrive(const std::u16string& path) {
+  if (auto fault = EnterOrFail(Operation::kChangeDrive); !fault) return fault;
   if (!HasDriveLetter(path) || drives_.count(FoldCase(path[0])) == 0) {
-    Fail(Operation::kChangeDrive, Quoted(path), kInvalidDrive);
+    return Fail(Operation::kChangeDrive, Quoted(path), kInvalidDrive);
   }
   current_drive_ = FoldCase(path[0]);
   Trace("ChangeDrive " + Quoted(path) + " -> " + ToUtf8(std::u16string(1, current_drive_)) + ":");
+  return {};
 }
 
-void Machine::ChangeFolder(const std::u16string& path) {
-  EnterOrThrow(Operation::kChangeFolder);
+common::Outcome Machine::ChangeFolder(const std::u16string& path) {
+  if (auto fault = EnterOrFail(Operation::kChangeFolder); !fault) return fault;
   std::u16string full;
   const platform::Status status = Resolve(path, &full);
-  if (status != platform::kSuccess || !IsFolder(full)) Fail(Operation::kChangeFolder, Quoted(path), kPathNotFound);
+  if (status != platform::kSuccess || !IsFolder(full)) {
+    return Fail(Operation::kChangeFolder, Quoted(path), kPathNotFound);
+  }
   drive_folders_[FoldCase(full[0])] = full;
   Trace("ChangeFolder " + Quoted(path) + " -> " + Quoted(full));
+  return {};
 }
 
-void Machine::MakeFolder(const std::u16string& path) {
-  EnterOrThrow(Operation::kMakeFolder);
+common::Outcome Machine::MakeFolder(const std::u16string& path) {
+  if (auto fault = EnterOrFail(Operation::kMakeFolder); !fault) return fault;
   std::u16string full;
-  if (Resolve(path, &full) != platform::kSuccess) Fail(Operation::kMakeFolder, Quoted(path), kPathNotFound);
-  if (IsFolder(full) || IsFile(full)) Fail(Operation::kMakeFolder, Quoted(path), kAlreadyExists);
-  if (!IsFolder(ParentOf(full))) Fail(Operation::kMakeFolder, Quoted(path), kPathNotFound);
-  if (IsReadOnly(full)) Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
+  if (Resolve(path, &full) != platform::kSuccess) return Fail(Operation::kMakeFolder, Quoted(path), kPathNotFound);
+  if (IsFolder(full) || IsFile(full)) return Fail(Operation::kMakeFolder, Quoted(path), kAlreadyExists);
+  if (!IsFolder(ParentOf(full))) return Fail(Operation::kMakeFolder, Quoted(path), kPathNotFound);
+  if (IsReadOnly(full)) return Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
   std::error_code error;
-  if (!fs::create_directory(*HostPath(full), error)) Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
+  if (!fs::create_directory(*HostPath(full), error)) {
+    return Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
+  }
   Trace("MakeFolder " + Quoted(path) + " -> created");
+  return {};
 }
 
-int Machine::OpenForInput(const std::u16string& path) {
-  EnterOrThrow(Operation::kOpenForInput);
+common::Result<int> Machine::OpenForInput(const std::u16string& path) {
+  if (auto fault = EnterOrFail(Operation::kOpenForInput); !fault) return fault.Error();
   std::u16string full;
   platform::Status status = Resolve(path, &full);
   if (status == platform::kSuccess) status = ReadableFileStatus(full);
-  if (status != platform::kSuccess) Fail(Operation::kOpenForInput, Quoted(path), status);
+  if (status != platform::kSuccess) return Fail(Operation::kOpenForInput, Quoted(path), status);
   const int number = next_file_++;
   open_files_[number] = full;
   Trace("OpenForInput " + Quoted(path) + " -> file #" + std::to_string(number));
   return number;
 }
 
-void Machine::CloseFile(int file_number) {
+common::Outcome Machine::CloseFile(int file_number) {
   // Like CloseHandle, a close that reports a failure has released the file all the same.
   const bool was_open = open_files_.erase(file_number) != 0;
-  EnterOrThrow(Operation::kCloseFile);
+  if (auto fault = EnterOrFail(Operation::kCloseFile); !fault) return fault;
   if (!was_open) {
     Trace("CloseFile #" + std::to_string(file_number) + " -> fails (no such file)");
-    throw common::NumberedError(common::kBadFileName);
+    return common::NumberedError(common::kBadFileName);
   }
   Trace("CloseFile #" + std::to_string(file_number) + " -> closed");
+  return {};
 }
 
-std::int32_t Machine::FileLength(const std::u16string& path) {
-  EnterOrThrow(Operation::kFileLength);
+common::Result<std::int32_t> Machine::FileLength(const std::u16string& path) {
+  if (auto fault = EnterOrFail(Operation::kFileLength); !fault) return fault.Error();
   std::u16string full;
   platform::Status status = Resolve(path, &full);
   if (status == platform::kSuccess && !IsFile(full)) {
     status = IsFolder(ParentOf(full)) ? kFileNotFound : kPathNotFound;
   }
-  if (status != platform::kSuccess) Fail(Operation::kFileLength, Quoted(path), status);
+  if (status != platform::kSuccess) return Fail(Operation::kFileLength, Quoted(path), status);
   std::error_code error;
   const auto size = static_cast<std::uint64_t>(fs::file_size(*HostPath(full), error));
   const auto length = static_cast<std::int32_t>(static_cast<std::uint32_t>(size));
@@ -174,8 +182,8 @@ std::int32_t Machine::FileLength(const std::u16string& path) {
   return length;
 }
 
-void Machine::CopyFileReplacing(const std::u16string& source, const std::u16string& destination) {
-  EnterOrThrow(Operation::kCopyFile);
+common::Outcome Machine::CopyFileReplacing(const std::u16string& source, const std::u16string& destination) {
+  if (auto fault = EnterOrFail(Operation::kCopyFile); !fault) return fault;
   const std::string what = Quoted(source) + " to " + Quoted(destination);
   std::u16string from;
   std::u16string to;
@@ -185,7 +193,7 @@ void Machine::CopyFileReplacing(const std::u16string& source, const std::u16stri
   if (status == platform::kSuccess && !IsFolder(ParentOf(to))) status = kPathNotFound;
   if (status == platform::kSuccess && (IsFolder(to) || IsReadOnly(to))) status = kAccessDenied;
   if (status == platform::kSuccess && IsLocked(to)) status = kSharingViolation;
-  if (status != platform::kSuccess) Fail(Operation::kCopyFile, what, status);
+  if (status != platform::kSuccess) return Fail(Operation::kCopyFile, what, status);
 
   std::error_code error;
   const std::string host_to = *HostPath(to);
@@ -194,17 +202,20 @@ void Machine::CopyFileReplacing(const std::u16string& source, const std::u16stri
   }
   if (!fs::copy_file(*HostPath(from), host_to, fs::copy_options::overwrite_existing, error)) {
     fs::remove(host_to, error);  // no partial copy stays behind
-    Fail(Operation::kCopyFile, what, kAccessDenied);
+    return Fail(Operation::kCopyFile, what, kAccessDenied);
   }
   // A copy from read-only media stays replaceable.
   fs::permissions(host_to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, error);
   Trace("CopyFile " + what + " -> copied");
+  return {};
 }
 
-std::uint32_t Machine::GetSystemDirectoryA(platform::AnsiString& buffer) {
-  if (const auto status = EnterImport(Operation::kGetSystemDirectory)) {
+common::Result<std::uint32_t> Machine::GetSystemDirectoryA(platform::AnsiString& buffer) {
+  const auto entered = EnterImport(Operation::kGetSystemDirectory);
+  if (!entered) return entered.Error();
+  if (const auto status = entered.Value()) {
     Trace("GetSystemDirectoryA -> 0 (" + StatusText(*status) + ", injected)");
-    return 0;
+    return 0u;
   }
   const std::string folder = EncodeWindows1252(system_folder_);
   if (folder.size() + 1 > buffer.size()) {
@@ -217,14 +228,16 @@ std::uint32_t Machine::GetSystemDirectoryA(platform::AnsiString& buffer) {
   return static_cast<std::uint32_t>(folder.size());
 }
 
-std::int16_t Machine::DLLSelfRegister(const platform::AnsiString& path) {
+common::Result<std::int16_t> Machine::DLLSelfRegister(const platform::AnsiString& path) {
   const std::u16string name = DecodeWindows1252(std::string_view(path.c_str()));
-  const auto fault = EnterImport(Operation::kDLLSelfRegister);
+  const auto entered = EnterImport(Operation::kDLLSelfRegister);
+  if (!entered) return entered.Error();
+  const auto fault = entered.Value();
   // The library is found beside the program or in the system folder.
   const std::u16string program_folder = program_path_.substr(0, program_path_.rfind(u'\\'));
   if (!IsFile(program_folder + u"\\vb5stkit.dll") && !IsFile(system_folder_ + u"\\vb5stkit.dll")) {
     Trace("DLLSelfRegister " + Quoted(name) + " -> vb5stkit.dll cannot be loaded");
-    throw common::NumberedError(common::kErrorInLoadingDll);
+    return common::NumberedError(common::kErrorInLoadingDll);
   }
   std::u16string full;
   const bool readable = !fault && Resolve(name, &full) == platform::kSuccess &&

@@ -22,7 +22,7 @@ platform::Platform& Os() { return platform::Current(); }
 
 }  // namespace
 
-void Main() noexcept {
+void Main() {
   common::InstallErrorTrap();  // resume next: a failing statement is skipped
 
   std::u16string document;
@@ -32,29 +32,28 @@ void Main() noexcept {
   std::u16string open_command;
 
   // The document: the argument text, else the course's start page.
-  ResumeNext([&] { document = Os().CommandLineArgument(); });
-  ResumeNext([&] { document = WithoutEnclosingQuotes(document); });
-  if (ResumeNextTest([&] { return document.empty(); })) {
-    ResumeNext([&] { document = u"index.html"; });
-  }
-  ResumeNext([&] { extension = ExtensionOf(document); });
+  ResumeNext(document, Os().CommandLineArgument());
+  document = WithoutEnclosingQuotes(document);
+  if (document.empty()) document = u"index.html";
+  extension = ExtensionOf(document);
 
   // Its type, and the command that opens that type.
-  ResumeNext([&] { key_path = extension + u"\\"; });
-  ResumeNext([&] {
-    mdlRegistry::GetRegistryValue(platform::kClassesRoot, key_path, u"", file_type, u"");
-  });
-  ResumeNext([&] { key_path = file_type + u"\\shell\\open\\command"; });
-  ResumeNext([&] {
-    mdlRegistry::GetRegistryValue(platform::kClassesRoot, key_path, u"", open_command, u"");
-  });
+  key_path = extension + u"\\";
+  ResumeNext(mdlRegistry::GetRegistryValue(platform::kClassesRoot, key_path, u"", file_type, u""));
+  key_path = file_type + u"\\shell\\open\\command";
+  ResumeNext(mdlRegistry::GetRegistryValue(platform::kClassesRoot, key_path, u"", open_command, u""));
 
   // The document lies relative to the program folder, unless it names its own location.
-  if (ResumeNextTest([&] { return !IsAbsolutePath(document); })) {
-    if (ResumeNextTest([&] { return !common::EndsWith(Os().ProgramFolder(), u'\\'); })) {
-      ResumeNext([&] { document = Os().ProgramFolder() + u"\\" + document; });
+  if (!IsAbsolutePath(document)) {
+    const auto folder_with = [&](const char16_t* separator) {
+      return Os().ProgramFolder().Map(
+          [&](const std::u16string& folder) { return folder + separator + document; });
+    };
+    if (ResumeNextTest(Os().ProgramFolder().Map(
+            [](const std::u16string& folder) { return !common::EndsWith(folder, u'\\'); }))) {
+      ResumeNext(document, folder_with(u"\\"));
     } else {
-      ResumeNext([&] { document = Os().ProgramFolder() + document; });
+      ResumeNext(document, folder_with(u""));
     }
   }
 
@@ -64,9 +63,8 @@ void Main() noexcept {
     mdlAsociace::RegisterFileType(u".tv1", u"Tolvex Ubra", u"tolDownload.exe");
   }
 
-  ResumeNext([&] {
-    Os().StartProcess(LaunchCommandLine(open_command, document), platform::kNormalFocusWindow);
-  });
+  ResumeNext(Os().StartProcess(LaunchCommandLine(open_command, document),
+                               platform::kNormalFocusWindow));
 }
 
 }  // namespace mdlMain

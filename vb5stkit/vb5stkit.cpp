@@ -39,6 +39,10 @@ HRESULT CallWithCom(EntryFunction entry) {
 
 }  // namespace
 
+// The DLL's entry point, without the C run-time library's start-up code: the library has no
+// globals and needs nothing set up or torn down.
+extern "C" BOOL WINAPI DllEntry(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+
 extern "C" __declspec(dllexport) SHORT WINAPI DLLSelfRegister(LPCSTR path) {
   if (path == nullptr || *path == '\0') return 1;
   const UINT previous_mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);

@@ -7,14 +7,15 @@
 
 namespace win32 {
 
-void Win32Platform::MakeFolder(const std::u16string& path) {
-  if (!CreateDirectoryW(Wide(path), nullptr)) throw common::ErrorFromWin32(GetLastError());
+common::Outcome Win32Platform::MakeFolder(const std::u16string& path) {
+  if (!CreateDirectoryW(Wide(path), nullptr)) return common::ErrorFromWin32(GetLastError());
+  return {};
 }
 
-int Win32Platform::OpenForInput(const std::u16string& path) {
+common::Result<int> Win32Platform::OpenForInput(const std::u16string& path) {
   const HANDLE file = CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw common::ErrorFromWin32(GetLastError());
+  if (file == INVALID_HANDLE_VALUE) return common::ErrorFromWin32(GetLastError());
   for (std::size_t i = 0; i < open_files_.size(); ++i) {
     if (open_files_[i] == nullptr) {
       open_files_[i] = file;
@@ -25,34 +26,36 @@ int Win32Platform::OpenForInput(const std::u16string& path) {
   return static_cast<int>(open_files_.size());
 }
 
-void Win32Platform::CloseFile(int file_number) {
+common::Outcome Win32Platform::CloseFile(int file_number) {
   if (file_number < 1 || static_cast<std::size_t>(file_number) > open_files_.size() ||
       open_files_[file_number - 1] == nullptr) {
-    throw common::NumberedError(common::kBadFileName);
+    return common::NumberedError(common::kBadFileName);
   }
   CloseHandle(open_files_[file_number - 1]);
   open_files_[file_number - 1] = nullptr;
+  return {};
 }
 
-std::int32_t Win32Platform::FileLength(const std::u16string& path) {
+common::Result<std::int32_t> Win32Platform::FileLength(const std::u16string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(Wide(path), GetFileExInfoStandard, &data)) {
-    throw common::ErrorFromWin32(GetLastError());
+    return common::ErrorFromWin32(GetLastError());
   }
   if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    throw common::NumberedError(common::kFileNotFound);
+    return common::NumberedError(common::kFileNotFound);
   }
   return static_cast<std::int32_t>(data.nFileSizeLow);
 }
 
-void Win32Platform::CopyFileReplacing(const std::u16string& source, const std::u16string& destination) {
+common::Outcome Win32Platform::CopyFileReplacing(const std::u16string& source, const std::u16string& destination) {
   // CopyFile removes what it wrote of a destination it could not complete.
-  if (!CopyFileW(Wide(source), Wide(destination), FALSE)) throw common::ErrorFromWin32(GetLastError());
+  if (!CopyFileW(Wide(source), Wide(destination), FALSE)) return common::ErrorFromWin32(GetLastError());
   // A file copied from a CD is read-only; the copy must stay replaceable by a later run.
   const DWORD attributes = GetFileAttributesW(Wide(destination));
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     SetFileAttributesW(Wide(destination), attributes & ~FILE_ATTRIBUTE_READONLY);
   }
+  return {};
 }
 
 }  // namespace win32

@@ -13,19 +13,28 @@
 namespace win32 {
 namespace {
 
+using common::Result;
+
 char16_t UpperDrive(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c; }
 
-std::u16string ProcessFolder() {
+// Text that a wide entry writes into a buffer, given the buffer and its size, returning the
+// length written or the size needed; grown until it fits.
+template <typename Entry>
+Result<std::u16string> BufferedText(Entry&& entry) {
   std::u16string buffer(MAX_PATH, u'\0');
   for (;;) {
-    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), WideBuffer(buffer));
-    if (length == 0) throw common::ErrorFromWin32(GetLastError());
+    const DWORD length = entry(WideBuffer(buffer), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return common::ErrorFromWin32(GetLastError());
     if (length < buffer.size()) {
       buffer.resize(length);
       return buffer;
     }
     buffer.resize(length);
   }
+}
+
+Result<std::u16string> ProcessFolder() {
+  return BufferedText([](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
 }
 
 // The drive letter of a path that begins with one, in capitals; 0 otherwise.
@@ -50,24 +59,21 @@ void Remember(const std::u16string& folder) {
 }
 
 // The full path of a folder, a drive-relative one ("C:sub") taken from that drive's folder.
-std::u16string FullPath(const std::u16string& path) {
+Result<std::u16string> FullPath(const std::u16string& path) {
   std::u16string input = path;
   const char16_t drive = DriveOf(path);
-  if (drive != 0 && (path.size() == 2 || path[2] != u'\\') && drive != DriveOf(ProcessFolder())) {
-    std::u16string base = RememberedFolder(drive);
-    if (base.back() != u'\\') base += u'\\';
-    input = base + path.substr(2);
-  }
-  std::u16string buffer(MAX_PATH, u'\0');
-  for (;;) {
-    const DWORD length = GetFullPathNameW(Wide(input), static_cast<DWORD>(buffer.size()), WideBuffer(buffer), nullptr);
-    if (length == 0) throw common::ErrorFromWin32(GetLastError());
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      return buffer;
+  if (drive != 0 && (path.size() == 2 || path[2] != u'\\')) {
+    const Result<std::u16string> current = ProcessFolder();
+    if (!current) return current.Error();
+    if (drive != DriveOf(current.Value())) {
+      std::u16string base = RememberedFolder(drive);
+      if (base.back() != u'\\') base += u'\\';
+      input = base + path.substr(2);
     }
-    buffer.resize(length);
   }
+  return BufferedText([&](wchar_t* buffer, DWORD size) {
+    return GetFullPathNameW(Wide(input), size, buffer, nullptr);
+  });
 }
 
 std::u16string WithoutTrailingBackslash(std::u16string folder) {
@@ -78,36 +84,45 @@ std::u16string WithoutTrailingBackslash(std::u16string folder) {
 
 }  // namespace
 
-std::u16string Win32Platform::CurrentFolder() { return ProcessFolder(); }
+Result<std::u16string> Win32Platform::CurrentFolder() { return ProcessFolder(); }
 
-void Win32Platform::ChangeDrive(const std::u16string& path) {
+common::Outcome Win32Platform::ChangeDrive(const std::u16string& path) {
   const char16_t drive = DriveOf(path);
-  if (drive == 0) throw common::NumberedError(common::kDeviceUnavailable);
-  const std::u16string current = ProcessFolder();
-  if (drive == DriveOf(current)) return;
+  if (drive == 0) return common::NumberedError(common::kDeviceUnavailable);
+  const Result<std::u16string> current = ProcessFolder();
+  if (!current) return current.Error();
+  if (drive == DriveOf(current.Value())) return {};
   std::u16string target = RememberedFolder(drive);
   if (!SetCurrentDirectoryW(Wide(target))) {
     // A remembered folder that is gone: the drive's root, as the shell does.
     target = std::u16string(1, drive) + u":\\";
-    if (!SetCurrentDirectoryW(Wide(target))) throw common::NumberedError(common::kDeviceUnavailable);
+    if (!SetCurrentDirectoryW(Wide(target))) return common::NumberedError(common::kDeviceUnavailable);
   }
-  Remember(current);
+  Remember(current.Value());
+  return {};
 }
 
-void Win32Platform::ChangeFolder(const std::u16string& path) {
-  if (path.empty()) throw common::NumberedError(common::kPathNotFound);
-  const std::u16string folder = WithoutTrailingBackslash(FullPath(path));
+common::Outcome Win32Platform::ChangeFolder(const std::u16string& path) {
+  if (path.empty()) return common::NumberedError(common::kPathNotFound);
+  const Result<std::u16string> full = FullPath(path);
+  if (!full) return full.Error();
+  const std::u16string folder = WithoutTrailingBackslash(full.Value());
   const DWORD attributes = GetFileAttributesW(Wide(folder));
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    throw common::NumberedError(common::kPathNotFound);
+    return common::NumberedError(common::kPathNotFound);
   }
   const char16_t drive = DriveOf(folder);
-  if (drive != 0 && drive != DriveOf(ProcessFolder())) {
-    Remember(folder);  // another drive: its folder changes, the current drive stays
-    return;
+  if (drive != 0) {
+    const Result<std::u16string> current = ProcessFolder();
+    if (!current) return current.Error();
+    if (drive != DriveOf(current.Value())) {
+      Remember(folder);  // another drive: its folder changes, the current drive stays
+      return {};
+    }
   }
-  if (!SetCurrentDirectoryW(Wide(folder))) throw common::ErrorFromWin32(GetLastError());
+  if (!SetCurrentDirectoryW(Wide(folder))) return common::ErrorFromWin32(GetLastError());
   Remember(folder);
+  return {};
 }
 
 }  // namespace win32

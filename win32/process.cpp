@@ -12,7 +12,7 @@ bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 }  // namespace
 
-std::u16string Win32Platform::CommandLineArgument() {
+common::Result<std::u16string> Win32Platform::CommandLineArgument() {
   const wchar_t* p = GetCommandLineW();
   // The program's own name, quoted or not, then the blanks that separate it from the rest.
   if (*p == L'"') {
@@ -28,15 +28,15 @@ std::u16string Win32Platform::CommandLineArgument() {
   return FromWide(p, length);
 }
 
-std::u16string Win32Platform::ProgramFolder() {
+common::Result<std::u16string> Win32Platform::ProgramFolder() {
   std::u16string path(MAX_PATH, u'\0');
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, WideBuffer(path), static_cast<DWORD>(path.size()));
-    if (length == 0) throw common::ErrorFromWin32(GetLastError());
+    if (length == 0) return common::ErrorFromWin32(GetLastError());
     if (length < path.size()) {
       std::u16string folder = path.substr(0, length);
       const std::size_t slash = folder.rfind(u'\\');
-      if (slash == std::u16string::npos) throw common::NumberedError(common::kPathNotFound);
+      if (slash == std::u16string::npos) return common::NumberedError(common::kPathNotFound);
       // A drive root keeps its "\" ("D:\"); any other folder loses it.
       folder.resize(slash == 2 && folder[1] == u':' ? slash + 1 : slash);
       return folder;
@@ -45,11 +45,15 @@ std::u16string Win32Platform::ProgramFolder() {
   }
 }
 
-void Win32Platform::StartProcess(const std::u16string& command_line, int window_style) {
-  platform::AnsiString ansi = ToAnsi(command_line);
+common::Outcome Win32Platform::StartProcess(const std::u16string& command_line, int window_style) {
+  common::Result<platform::AnsiString> converted = ToAnsi(command_line);
+  if (!converted) return converted.Error();
+  platform::AnsiString ansi = std::move(converted).Value();
   // A command line that the code page cannot hold would reach the viewer with "?" in place of
   // some characters, naming no file; it goes through the wide entry unchanged instead.
-  const bool fits_code_page = FromAnsi(ansi) == command_line;
+  const common::Result<std::u16string> round_trip = FromAnsi(ansi);
+  if (!round_trip) return round_trip.Error();
+  const bool fits_code_page = round_trip.Value() == command_line;
   std::u16string wide = command_line;  // the entries may write into their buffer
   PROCESS_INFORMATION process{};
   BOOL started = FALSE;
@@ -69,9 +73,10 @@ void Win32Platform::StartProcess(const std::u16string& command_line, int window_
     started = CreateProcessW(nullptr, WideBuffer(wide), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
                              nullptr, nullptr, &startup, &process);
   }
-  if (!started) throw common::ErrorFromWin32(GetLastError());
+  if (!started) return common::ErrorFromWin32(GetLastError());
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  return {};
 }
 
 }  // namespace win32

@@ -14,11 +14,11 @@ using RegCreateKeyExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, LPSTR, DWORD,
                                               LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
 using RegSetValueExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
 
-DeclaredImport<RegOpenKeyExAFunction> g_reg_open_key_ex{"advapi32.dll", "RegOpenKeyExA"};
-DeclaredImport<RegQueryValueExAFunction> g_reg_query_value_ex{"advapi32.dll", "RegQueryValueExA"};
-DeclaredImport<RegCloseKeyFunction> g_reg_close_key{"advapi32.dll", "RegCloseKey"};
-DeclaredImport<RegCreateKeyExAFunction> g_reg_create_key_ex{"advapi32.dll", "RegCreateKeyExA"};
-DeclaredImport<RegSetValueExAFunction> g_reg_set_value_ex{"advapi32.dll", "RegSetValueExA"};
+__constinit DeclaredImport<RegOpenKeyExAFunction> g_reg_open_key_ex{"advapi32.dll", "RegOpenKeyExA"};
+__constinit DeclaredImport<RegQueryValueExAFunction> g_reg_query_value_ex{"advapi32.dll", "RegQueryValueExA"};
+__constinit DeclaredImport<RegCloseKeyFunction> g_reg_close_key{"advapi32.dll", "RegCloseKey"};
+__constinit DeclaredImport<RegCreateKeyExAFunction> g_reg_create_key_ex{"advapi32.dll", "RegCreateKeyExA"};
+__constinit DeclaredImport<RegSetValueExAFunction> g_reg_set_value_ex{"advapi32.dll", "RegSetValueExA"};
 
 // The predefined roots are 32-bit values that Windows sign-extends on 64-bit builds.
 HKEY ToHkey(platform::KeyHandle key) {
@@ -30,37 +30,45 @@ HKEY ToHkey(platform::KeyHandle key) {
 
 }  // namespace
 
-platform::Status Win32Platform::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
+common::Result<platform::Status> Win32Platform::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
                                               std::uint32_t options, std::uint32_t access,
                                               platform::KeyHandle* key) {
+  const auto entry = g_reg_open_key_ex.Get();
+  if (!entry) return entry.Error();
   HKEY opened = nullptr;
-  const LONG status = g_reg_open_key_ex.Get()(ToHkey(root), sub_key.c_str(), options, access, &opened);
+  const LONG status = entry.Value()(ToHkey(root), sub_key.c_str(), options, access, &opened);
   if (status == ERROR_SUCCESS) *key = reinterpret_cast<platform::KeyHandle>(opened);
   return status;
 }
 
-platform::Status Win32Platform::RegQueryValueExA(platform::KeyHandle key,
+common::Result<platform::Status> Win32Platform::RegQueryValueExA(platform::KeyHandle key,
                                                  const platform::AnsiString& value_name,
                                                  std::uint32_t* type, std::uint8_t* data,
                                                  std::uint32_t* count) {
+  const auto entry = g_reg_query_value_ex.Get();
+  if (!entry) return entry.Error();
   DWORD value_type = 0;
   DWORD byte_count = *count;
-  const LONG status = g_reg_query_value_ex.Get()(ToHkey(key), value_name.c_str(), nullptr,
+  const LONG status = entry.Value()(ToHkey(key), value_name.c_str(), nullptr,
                                                  &value_type, data, &byte_count);
   if (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) *count = byte_count;
   if (status == ERROR_SUCCESS) *type = value_type;
   return status;
 }
 
-platform::Status Win32Platform::RegCloseKey(platform::KeyHandle key) {
-  return g_reg_close_key.Get()(ToHkey(key));
+common::Result<platform::Status> Win32Platform::RegCloseKey(platform::KeyHandle key) {
+  return g_reg_close_key.Get().Map([&](RegCloseKeyFunction close) -> platform::Status {
+    return close(ToHkey(key));
+  });
 }
 
-platform::Status Win32Platform::RegCreateKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
+common::Result<platform::Status> Win32Platform::RegCreateKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
                                                 std::uint32_t reserved, const platform::AnsiString& key_class,
                                                 std::uint32_t options, std::uint32_t access,
                                                 const platform::SecurityAttributes& security,
                                                 platform::KeyHandle* key, std::uint32_t* disposition) {
+  const auto entry = g_reg_create_key_ex.Get();
+  if (!entry) return entry.Error();
   SECURITY_ATTRIBUTES attributes{};
   attributes.nLength = sizeof attributes;
   attributes.lpSecurityDescriptor = nullptr;
@@ -68,7 +76,7 @@ platform::Status Win32Platform::RegCreateKeyExA(platform::KeyHandle root, const 
   platform::AnsiString writable_class = key_class;  // the entry takes the class as a non-const string
   HKEY created = nullptr;
   DWORD created_or_opened = 0;
-  const LONG status = g_reg_create_key_ex.Get()(ToHkey(root), sub_key.c_str(), reserved,
+  const LONG status = entry.Value()(ToHkey(root), sub_key.c_str(), reserved,
                                                 writable_class.data(), options, access, &attributes,
                                                 &created, &created_or_opened);
   if (status == ERROR_SUCCESS) {
@@ -78,10 +86,12 @@ platform::Status Win32Platform::RegCreateKeyExA(platform::KeyHandle root, const 
   return status;
 }
 
-platform::Status Win32Platform::RegSetValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
+common::Result<platform::Status> Win32Platform::RegSetValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
                                                std::uint32_t reserved, std::uint32_t type,
                                                const std::uint8_t* data, std::uint32_t count) {
-  return g_reg_set_value_ex.Get()(ToHkey(key), value_name.c_str(), reserved, type, data, count);
+  return g_reg_set_value_ex.Get().Map([&](RegSetValueExAFunction set) -> platform::Status {
+    return set(ToHkey(key), value_name.c_str(), reserved, type, data, count);
+  });
 }
 
 }  // namespace win32

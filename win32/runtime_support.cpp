@@ -1,35 +1,58 @@
 // What the delivered program takes from the C++ run-time library instead of its defaults.
 //
-// The program is read from a CD at every start, so it links only what it uses. The library's
-// helpers that throw on a string length or index fault would bring in its whole family of
-// exception classes, and its default terminate handler a symbol demangler. Here the faults
-// become the program's own numbered errors, which the error traps handle like any other, and
-// a terminate that can only follow a fault in the program itself ends the process quietly:
-// nothing is ever shown.
+// The program is read from a CD at every start, so it links only what it uses, and it is built
+// without C++ exceptions: failures are values. What remains of the library's exception paths are
+// faults that no error trap can mend, an allocation that fails above all. Each ends the run at
+// once and quietly: nothing is shown, and nothing has been half-written, since every file and
+// registry write is a single platform call that completes or leaves nothing.
 #include <windows.h>
 
+#include <cstddef>
 #include <new>
 
-#include "common/numbered_error.h"
+namespace {
+
+// Exit codes of a run that was ended early; nobody waits for them, but they tell a debugger why.
+constexpr UINT kOutOfMemory = 7;
+constexpr UINT kInternalError = 51;
+
+[[noreturn]] void EndRun(UINT code) { ExitProcess(code); }
+
+void* Allocate(std::size_t size) {
+  void* block = HeapAlloc(GetProcessHeap(), 0, size == 0 ? 1 : size);
+  if (block == nullptr) EndRun(kOutOfMemory);
+  return block;
+}
+
+void Release(void* block) {
+  if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* block) noexcept { Release(block); }
+void operator delete[](void* block) noexcept { Release(block); }
+void operator delete(void* block, std::size_t) noexcept { Release(block); }
+void operator delete[](void* block, std::size_t) noexcept { Release(block); }
 
 namespace std {
 
-void __throw_bad_alloc() { throw bad_alloc(); }
+void __throw_bad_alloc() { EndRun(kOutOfMemory); }
 
-void __throw_bad_array_new_length() { throw bad_array_new_length(); }
+void __throw_bad_array_new_length() { EndRun(kOutOfMemory); }
 
-void __throw_length_error(const char*) { throw common::NumberedError(common::kOutOfMemory); }
+void __throw_length_error(const char*) { EndRun(kOutOfMemory); }
 
-void __throw_logic_error(const char*) { throw common::NumberedError(common::kInternalError); }
+void __throw_logic_error(const char*) { EndRun(kInternalError); }
 
-void __throw_out_of_range_fmt(const char*, ...) {
-  throw common::NumberedError(common::kSubscriptOutOfRange);
-}
+void __throw_out_of_range_fmt(const char*, ...) { EndRun(kInternalError); }
 
 }  // namespace std
 
 namespace __gnu_cxx {
 
-void __verbose_terminate_handler() { ExitProcess(3); }
+void __verbose_terminate_handler() { EndRun(kInternalError); }
 
 }  // namespace __gnu_cxx

@@ -11,17 +11,21 @@ namespace {
 using GetSystemDirectoryAFunction = UINT(WINAPI*)(LPSTR, UINT);
 using DLLSelfRegisterFunction = SHORT(WINAPI*)(LPCSTR);
 
-DeclaredImport<GetSystemDirectoryAFunction> g_get_system_directory{"kernel32.dll", "GetSystemDirectoryA"};
-DeclaredImport<DLLSelfRegisterFunction> g_dll_self_register{"vb5stkit.dll", "DLLSelfRegister"};
+__constinit DeclaredImport<GetSystemDirectoryAFunction> g_get_system_directory{"kernel32.dll", "GetSystemDirectoryA"};
+__constinit DeclaredImport<DLLSelfRegisterFunction> g_dll_self_register{"vb5stkit.dll", "DLLSelfRegister"};
 
 }  // namespace
 
-std::uint32_t Win32Platform::GetSystemDirectoryA(platform::AnsiString& buffer) {
-  return g_get_system_directory.Get()(buffer.data(), static_cast<UINT>(buffer.size()));
+common::Result<std::uint32_t> Win32Platform::GetSystemDirectoryA(platform::AnsiString& buffer) {
+  return g_get_system_directory.Get().Map([&](GetSystemDirectoryAFunction get) -> std::uint32_t {
+    return get(buffer.data(), static_cast<UINT>(buffer.size()));
+  });
 }
 
-std::int16_t Win32Platform::DLLSelfRegister(const platform::AnsiString& path) {
-  return g_dll_self_register.Get()(path.c_str());
+common::Result<std::int16_t> Win32Platform::DLLSelfRegister(const platform::AnsiString& path) {
+  return g_dll_self_register.Get().Map([&](DLLSelfRegisterFunction self_register) -> std::int16_t {
+    return self_register(path.c_str());
+  });
 }
 
 }  // namespace win32

@@ -111,15 +111,15 @@ TEST_F(MakePathTest, FileExists) {
 }
 
 TEST_F(MakePathTest, GetSystemFolder) {
-  EXPECT_EQ(Show(mdlFlash::GetSystemFolder()), "C:\\WINDOWS\\SYSTEM\\");
+  EXPECT_EQ(Show(mdlFlash::GetSystemFolder().Value()), "C:\\WINDOWS\\SYSTEM\\");
 
   machine_.SetSystemFolder(u"C:\\" + std::u16string(251, u'S'));  // 254 characters: fits
-  EXPECT_EQ(mdlFlash::GetSystemFolder().size(), 255u);
+  EXPECT_EQ(mdlFlash::GetSystemFolder().Value().size(), 255u);
   machine_.SetSystemFolder(u"C:\\" + std::u16string(252, u'S'));  // 255: no room for the NUL
-  EXPECT_EQ(Show(mdlFlash::GetSystemFolder()), "\\");
+  EXPECT_EQ(Show(mdlFlash::GetSystemFolder().Value()), "\\");
 
   machine_.InjectFault(sim::Operation::kGetSystemDirectory, 5);
-  EXPECT_EQ(Show(mdlFlash::GetSystemFolder()), "");
+  EXPECT_EQ(Show(mdlFlash::GetSystemFolder().Value()), "");
 }
 
 }  // namespace

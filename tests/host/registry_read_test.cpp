@@ -26,15 +26,12 @@ class RegistryReadTest : public SimTest {
   std::int32_t Read(std::u16string& result, const std::u16string& key = u"k\\",
                     const std::u16string& name = u"v") {
     result = u"untouched";
-    try {
-      mdlRegistry::GetRegistryValue(platform::kClassesRoot, key, name, result, u"dflt");
-    } catch (const NumberedError& e) {
-      last_error_ = e;
-      return e.Number();
-    }
-    return 0;
+    const common::Outcome read =
+        mdlRegistry::GetRegistryValue(platform::kClassesRoot, key, name, result, u"dflt");
+    last_error_ = read.Error();
+    return read.Error().Number();
   }
-  NumberedError last_error_{0};
+  NumberedError last_error_;
 };
 
 TEST_F(RegistryReadTest, TypesAndLengths) {
@@ -147,7 +144,7 @@ TEST_F(RegistryReadTest, CallerTextIsNotWrittenBack) {
   const std::u16string key = u"a\u0416b";
   const std::u16string name = u"";
   std::u16string result;
-  mdlRegistry::GetRegistryValue(platform::kClassesRoot, key, name, result, u"");
+  EXPECT_TRUE(mdlRegistry::GetRegistryValue(platform::kClassesRoot, key, name, result, u""));
   EXPECT_EQ(Show(result), "found");
   EXPECT_EQ(Show(key), Show(u"a\u0416b"));
 }

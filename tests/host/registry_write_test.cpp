@@ -15,13 +15,10 @@ class RegistryWriteTest : public SimTest {
   // Writes HKCR\k\ "v"; gives the number raised (0 for none) and keeps its description.
   std::int32_t Write(const RegistryData& value, std::int32_t kind,
                      const std::u16string& key = u"k\\") {
-    try {
-      mdlRegistry::SetRegistryValue(platform::kClassesRoot, key, u"v", value, kind);
-    } catch (const common::NumberedError& e) {
-      description_ = Show(e.Description());
-      return e.Number();
-    }
-    return 0;
+    const common::Outcome written =
+        mdlRegistry::SetRegistryValue(platform::kClassesRoot, key, u"v", value, kind);
+    description_ = Show(written.Error().Description());
+    return written.Error().Number();
   }
   const sim::RegistryValue* Stored(const std::u16string& key = u"k") {
     sim::RegistryNode* node = machine_.ClassesRoot().Find(sim::SplitKeyPath(key));
@@ -64,6 +61,25 @@ TEST_F(RegistryWriteTest, BytesOfEachKind) {
     EXPECT_EQ(stored->data, c.data) << c.what;
     EXPECT_EQ(machine_.OpenKeyCount(), 0u) << c.what;
   }
+}
+
+// The text of a floating-point number at the ends of the double range and at the switch to
+// the exponent form.
+TEST(FloatingTextTest, EdgesOfTheRange) {
+  const struct {
+    double number;
+    const char* text;
+  } cases[] = {
+      {4.9406564584124654e-324, "4.94065645841247E-324"},  // the smallest subnormal
+      {-2.2250738585072009e-308, "-2.2250738585072E-308"},  // the largest subnormal
+      {2.2250738585072014e-308, "2.2250738585072E-308"},    // the smallest normal number
+      {1.7976931348623157e308, "1.79769313486232E+308"},
+      {1e-5, "0.00001"},
+      {9.9999999999999995e-7, "1E-06"},
+      {999999999999999.0, "999999999999999"},
+      {0.1, "0.1"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Show(mdlRegistry::FloatingText(c.number)), c.text) << c.text;
 }
 
 TEST_F(RegistryWriteTest, ValuesThatCannotBeConverted) {
@@ -125,10 +141,10 @@ TEST_F(RegistryWriteTest, ReadsBackAndReplaces) {
   std::u16string read;
   ASSERT_EQ(Write(std::u16string(u"first"), 1), 0);
   ASSERT_EQ(Write(std::int32_t{65536}, 0), 0);  // replaces data and type
-  mdlRegistry::GetRegistryValue(platform::kClassesRoot, u"k\\", u"v", read, u"");
+  ASSERT_TRUE(mdlRegistry::GetRegistryValue(platform::kClassesRoot, u"k\\", u"v", read, u""));
   EXPECT_EQ(Show(read), "65536");
   ASSERT_EQ(Write(std::u16string(u"caf\u00E9 %1"), 1), 0);
-  mdlRegistry::GetRegistryValue(platform::kClassesRoot, u"k\\", u"v", read, u"");
+  ASSERT_TRUE(mdlRegistry::GetRegistryValue(platform::kClassesRoot, u"k\\", u"v", read, u""));
   EXPECT_EQ(Show(read), "caf\u00E9 %1");
 }
 

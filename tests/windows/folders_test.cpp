@@ -20,38 +20,33 @@ TEST(Win32FoldersTest, EachDriveKeepsItsFolder) {
   const std::u16string c_path(c_folder.begin(), c_folder.end());
 
   // Another drive's folder changes; the current drive and its folder stay.
-  windows.ChangeFolder(c_path + u"\\sub");
-  EXPECT_EQ(Show(windows.CurrentFolder()), "Z:\\tmp");
+  ASSERT_TRUE(windows.ChangeFolder(c_path + u"\\sub"));
+  EXPECT_EQ(Show(windows.CurrentFolder().Value()), "Z:\\tmp");
 
   // Moving to that drive finds the folder it was given, and moving back finds Z:'s.
-  windows.ChangeDrive(u"C:\\anything");
-  EXPECT_EQ(Show(windows.CurrentFolder()), Narrow(c_folder + L"\\sub"));
-  windows.ChangeDrive(u"Z:");
-  EXPECT_EQ(Show(windows.CurrentFolder()), "Z:\\tmp");
+  ASSERT_TRUE(windows.ChangeDrive(u"C:\\anything"));
+  EXPECT_EQ(Show(windows.CurrentFolder().Value()), Narrow(c_folder + L"\\sub"));
+  ASSERT_TRUE(windows.ChangeDrive(u"Z:"));
+  EXPECT_EQ(Show(windows.CurrentFolder().Value()), "Z:\\tmp");
 
   // A folder given with a final "\" is the same folder.
-  windows.ChangeFolder(u"Z:\\tmp\\");
-  EXPECT_EQ(Show(windows.CurrentFolder()), "Z:\\tmp");
+  ASSERT_TRUE(windows.ChangeFolder(u"Z:\\tmp\\"));
+  EXPECT_EQ(Show(windows.CurrentFolder().Value()), "Z:\\tmp");
 
   // Failures change nothing.
   const struct {
     const char* what;
-    std::function<void()> change;
+    std::function<common::Outcome()> change;
     std::int32_t number;
   } failures[] = {
-      {"missing folder", [&] { windows.ChangeFolder(c_path + u"\\missing"); }, 76},
-      {"a file is no folder", [&] { windows.ChangeFolder(u"Z:\\bin\\sh"); }, 76},
-      {"no drive letter", [&] { windows.ChangeDrive(u"\\macromed\\flash\\"); }, 68},
-      {"no such drive", [&] { windows.ChangeDrive(u"Q:\\"); }, 68},
+      {"missing folder", [&] { return windows.ChangeFolder(c_path + u"\\missing"); }, 76},
+      {"a file is no folder", [&] { return windows.ChangeFolder(u"Z:\\bin\\sh"); }, 76},
+      {"no drive letter", [&] { return windows.ChangeDrive(u"\\macromed\\flash\\"); }, 68},
+      {"no such drive", [&] { return windows.ChangeDrive(u"Q:\\"); }, 68},
   };
   for (const auto& f : failures) {
-    try {
-      f.change();
-      ADD_FAILURE() << f.what << ": no failure";
-    } catch (const common::NumberedError& e) {
-      EXPECT_EQ(e.Number(), f.number) << f.what;
-    }
-    EXPECT_EQ(Show(windows.CurrentFolder()), "Z:\\tmp") << f.what;
+    EXPECT_EQ(f.change().Error().Number(), f.number) << f.what;
+    EXPECT_EQ(Show(windows.CurrentFolder().Value()), "Z:\\tmp") << f.what;
   }
 }
 
@@ -61,30 +56,30 @@ TEST(Win32FoldersTest, FilesAndSystemFolder) {
   WriteFileBytes(scratch.Path() + L"\\a.bin", std::string(1000, 'a'));
   win32::Win32Platform windows;
 
-  EXPECT_EQ(windows.FileLength(folder + u"\\a.bin"), 1000);
-  windows.CopyFileReplacing(folder + u"\\a.bin", folder + u"\\b.bin");
+  EXPECT_EQ(windows.FileLength(folder + u"\\a.bin").Value(), 1000);
+  ASSERT_TRUE(windows.CopyFileReplacing(folder + u"\\a.bin", folder + u"\\b.bin"));
   EXPECT_EQ(FileSize(scratch.Path() + L"\\b.bin"), 1000);
-  const int file = windows.OpenForInput(folder + u"\\b.bin");
-  windows.CloseFile(file);
-  EXPECT_THROW(windows.CloseFile(file), common::NumberedError);
-  EXPECT_THROW(windows.OpenForInput(folder), common::NumberedError) << "a folder";
-  EXPECT_THROW(windows.OpenForInput(folder + u"\\none"), common::NumberedError);
-  windows.MakeFolder(folder + u"\\new");
-  EXPECT_THROW(windows.MakeFolder(folder + u"\\new"), common::NumberedError) << "exists";
+  const int file = windows.OpenForInput(folder + u"\\b.bin").Value();
+  ASSERT_TRUE(windows.CloseFile(file));
+  EXPECT_FALSE(windows.CloseFile(file));
+  EXPECT_FALSE(windows.OpenForInput(folder)) << "a folder";
+  EXPECT_FALSE(windows.OpenForInput(folder + u"\\none"));
+  ASSERT_TRUE(windows.MakeFolder(folder + u"\\new"));
+  EXPECT_FALSE(windows.MakeFolder(folder + u"\\new")) << "exists";
 
   // A file held open without sharing can be neither read nor replaced.
   const HANDLE held = CreateFileW((scratch.Path() + L"\\b.bin").c_str(), GENERIC_READ, 0, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
-  EXPECT_THROW(windows.OpenForInput(folder + u"\\b.bin"), common::NumberedError);
-  EXPECT_THROW(windows.CopyFileReplacing(folder + u"\\a.bin", folder + u"\\b.bin"), common::NumberedError);
+  EXPECT_FALSE(windows.OpenForInput(folder + u"\\b.bin"));
+  EXPECT_FALSE(windows.CopyFileReplacing(folder + u"\\a.bin", folder + u"\\b.bin"));
   CloseHandle(held);
 
   platform::AnsiString buffer(255, ' ');
-  const std::uint32_t length = windows.GetSystemDirectoryA(buffer);
+  const std::uint32_t length = windows.GetSystemDirectoryA(buffer).Value();
   EXPECT_EQ(std::string(buffer.c_str(), length), Narrow(SystemFolder()));
   EXPECT_EQ(buffer[length], '\0');
   platform::AnsiString small(3, ' ');
-  EXPECT_GT(windows.GetSystemDirectoryA(small), 3u);
+  EXPECT_GT(windows.GetSystemDirectoryA(small).Value(), 3u);
   EXPECT_TRUE(small == "   ") << "nothing is written when the folder does not fit";
 }
 

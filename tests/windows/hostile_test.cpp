@@ -48,5 +48,10 @@ TEST_F(HostileTest, ArgumentOutsideTheAnsiCodePage) {
   EXPECT_EQ(Registered(), Narrow(destination));
 }
 
+// An allocation that fails ends the run at once and quietly, with the out-of-memory exit code.
+TEST(RunTimeSupportTest, AllocationFailureEndsTheRunQuietly) {
+  EXPECT_EQ(RunAndWait(BuildFile(ALLOCATION_FAILURE_EXE), L""), 7u);
+}
+
 }  // namespace
 }  // namespace tests

@@ -20,13 +20,10 @@ class Win32RegistryReadTest : public ::testing::Test {
   std::int32_t Read(std::u16string& result, const std::u16string& key = u"TolOpenTest.Read\\",
                     const std::u16string& name = u"v") {
     result = u"untouched";
-    try {
-      mdlRegistry::GetRegistryValue(platform::kClassesRoot, key, name, result, u"dflt");
-    } catch (const common::NumberedError& e) {
-      description_ = e.Description();
-      return e.Number();
-    }
-    return 0;
+    const common::Outcome read =
+        mdlRegistry::GetRegistryValue(platform::kClassesRoot, key, name, result, u"dflt");
+    description_ = read.Error().Description();
+    return read.Error().Number();
   }
 
   win32::Win32Platform windows_;
