@@ -1,5 +1,6 @@
 #include "common/error_trap.h"
 
+#include "common/constinit.h"
 #include "common/text.h"
 
 namespace common {
@@ -8,7 +9,7 @@ namespace {
 // Made at its first use and never destroyed: it lives as long as the run, which ends with the
 // process. So the program needs no start-up code that constructs globals, nor any at its exit.
 CurrentError& TheCurrentError() {
-  __constinit static CurrentError* current_error = nullptr;  // no guard, no constructor
+  TOLOPEN_CONSTINIT static CurrentError* current_error = nullptr;  // no guard, no constructor
   if (current_error == nullptr) current_error = new CurrentError;
   return *current_error;
 }

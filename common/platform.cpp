@@ -1,9 +1,11 @@
 #include "common/platform.h"
 
+#include "common/constinit.h"
+
 namespace platform {
 namespace {
 
-__constinit Platform* g_platform = nullptr;
+TOLOPEN_CONSTINIT Platform* g_platform = nullptr;
 
 }  // namespace
 

@@ -1,5 +1,5 @@
 // A function of a DLL named by library and entry name, resolved when it is first called, so
-// that a missing library or entry fails that call only. Declare each one __constinit: the
+// that a missing library or entry fails that call only. Declare each one TOLOPEN_CONSTINIT: the
 // program runs no constructors of globals (win32/win_main.cpp).
 #pragma once
 

@@ -1,6 +1,7 @@
 // The registry through advapi32's ANSI entries, each a declared import.
 #include <windows.h>
 
+#include "common/constinit.h"
 #include "win32/declared_import.h"
 #include "win32/win32_platform.h"
 
@@ -14,11 +15,11 @@ using RegCreateKeyExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, LPSTR, DWORD,
                                               LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
 using RegSetValueExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
 
-__constinit DeclaredImport<RegOpenKeyExAFunction> g_reg_open_key_ex{"advapi32.dll", "RegOpenKeyExA"};
-__constinit DeclaredImport<RegQueryValueExAFunction> g_reg_query_value_ex{"advapi32.dll", "RegQueryValueExA"};
-__constinit DeclaredImport<RegCloseKeyFunction> g_reg_close_key{"advapi32.dll", "RegCloseKey"};
-__constinit DeclaredImport<RegCreateKeyExAFunction> g_reg_create_key_ex{"advapi32.dll", "RegCreateKeyExA"};
-__constinit DeclaredImport<RegSetValueExAFunction> g_reg_set_value_ex{"advapi32.dll", "RegSetValueExA"};
+TOLOPEN_CONSTINIT DeclaredImport<RegOpenKeyExAFunction> g_reg_open_key_ex{"advapi32.dll", "RegOpenKeyExA"};
+TOLOPEN_CONSTINIT DeclaredImport<RegQueryValueExAFunction> g_reg_query_value_ex{"advapi32.dll", "RegQueryValueExA"};
+TOLOPEN_CONSTINIT DeclaredImport<RegCloseKeyFunction> g_reg_close_key{"advapi32.dll", "RegCloseKey"};
+TOLOPEN_CONSTINIT DeclaredImport<RegCreateKeyExAFunction> g_reg_create_key_ex{"advapi32.dll", "RegCreateKeyExA"};
+TOLOPEN_CONSTINIT DeclaredImport<RegSetValueExAFunction> g_reg_set_value_ex{"advapi32.dll", "RegSetValueExA"};
 
 // The predefined roots are 32-bit values that Windows sign-extends on 64-bit builds.
 HKEY ToHkey(platform::KeyHandle key) {

@@ -2,6 +2,7 @@
 // declared imports.
 #include <windows.h>
 
+#include "common/constinit.h"
 #include "win32/declared_import.h"
 #include "win32/win32_platform.h"
 
@@ -11,8 +12,8 @@ namespace {
 using GetSystemDirectoryAFunction = UINT(WINAPI*)(LPSTR, UINT);
 using DLLSelfRegisterFunction = SHORT(WINAPI*)(LPCSTR);
 
-__constinit DeclaredImport<GetSystemDirectoryAFunction> g_get_system_directory{"kernel32.dll", "GetSystemDirectoryA"};
-__constinit DeclaredImport<DLLSelfRegisterFunction> g_dll_self_register{"vb5stkit.dll", "DLLSelfRegister"};
+TOLOPEN_CONSTINIT DeclaredImport<GetSystemDirectoryAFunction> g_get_system_directory{"kernel32.dll", "GetSystemDirectoryA"};
+TOLOPEN_CONSTINIT DeclaredImport<DLLSelfRegisterFunction> g_dll_self_register{"vb5stkit.dll", "DLLSelfRegister"};
 
 }  // namespace
 

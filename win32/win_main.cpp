@@ -1,7 +1,7 @@
 // The entry point of tolOpen.exe: a program without a window that runs Main once.
 //
 // The process starts here directly, without the C run-time library's start-up code: the program
-// has no global that needs constructing (each is __constinit), reads its command line through
+// has no global that needs constructing (each is TOLOPEN_CONSTINIT), reads its command line through
 // the platform, and ends with ExitProcess. What that start-up code would add (argument parsing, TLS callbacks, runtime
 // relocations, an exit-handler table) it never uses, and it is read from a CD at every start.
 #include <windows.h>
