@@ -117,8 +117,9 @@ class Platform {
   virtual common::Outcome CloseFile(int file_number) = 0;
   // The length of a file in bytes, as a signed 32-bit number.
   virtual common::Result<std::int32_t> FileLength(const std::u16string& path) = 0;
-  // Copies a file, replacing the destination; a failed copy leaves no partial destination.
-  // The copy is writable even when the source is read-only (as files on a CD are).
+  // Copies a file, replacing the destination, also a read-only one; a failed copy leaves no
+  // partial destination and the one that was there as it was. The copy is writable even when
+  // the source is read-only (as files on a CD are).
   virtual common::Outcome CopyFileReplacing(const std::u16string& source, const std::u16string& destination) = 0;
 
   // --- Declared imports of kernel32 and the setup toolkit ---

@@ -52,6 +52,7 @@ const char* OperationName(Operation operation);
 struct Registration {
   std::u16string path;  // as DLLSelfRegister received it, after the ANSI code page
   std::int16_t result = 0;  // 0 when the file registered itself
+  std::u16string folder;  // the current folder that the registration ran in
 };
 
 struct StartedProcess {

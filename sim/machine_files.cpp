@@ -243,7 +243,7 @@ common::Result<std::int16_t> Machine::DLLSelfRegister(const platform::AnsiString
   const bool readable = !fault && Resolve(name, &full) == platform::kSuccess &&
                         ReadableFileStatus(full) == platform::kSuccess;
   const std::int16_t result = readable ? 0 : 1;
-  registrations_.push_back({name, result});
+  registrations_.push_back({name, result, FolderOfDrive(current_drive_)});
   Trace("DLLSelfRegister " + Quoted(name) + (readable ? " -> registered" : " -> fails (1)") +
         (fault ? " (injected)" : ""));
   return result;

@@ -48,8 +48,19 @@ common::Result<std::int32_t> Win32Platform::FileLength(const std::u16string& pat
 }
 
 common::Outcome Win32Platform::CopyFileReplacing(const std::u16string& source, const std::u16string& destination) {
+  // Windows refuses to copy over a read-only file, such as a copy that an older launcher took
+  // from a CD with its attribute: the destination is made writable for the copy, and keeps
+  // its attribute when the copy fails all the same.
+  const DWORD existing = GetFileAttributesW(Wide(destination));
+  const bool read_only = existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                         (existing & FILE_ATTRIBUTE_READONLY) != 0;
+  if (read_only) SetFileAttributesW(Wide(destination), existing & ~FILE_ATTRIBUTE_READONLY);
   // CopyFile removes what it wrote of a destination it could not complete.
-  if (!CopyFileW(Wide(source), Wide(destination), FALSE)) return common::ErrorFromWin32(GetLastError());
+  if (!CopyFileW(Wide(source), Wide(destination), FALSE)) {
+    const DWORD error = GetLastError();
+    if (read_only) SetFileAttributesW(Wide(destination), existing);
+    return common::ErrorFromWin32(error);
+  }
   // A file copied from a CD is read-only; the copy must stay replaceable by a later run.
   const DWORD attributes = GetFileAttributesW(Wide(destination));
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {

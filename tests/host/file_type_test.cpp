@@ -7,44 +7,22 @@
 namespace tests {
 namespace {
 
-TEST(FileTypeTest, OpenCommand) {
-  const struct {
-    std::u16string folder;
-    const char* expected;
-  } cases[] = {
-      {u"C:\\Course", "C:\\Course\\Download\\tolDownload.exe %1"},
-      {u"D:\\", "D:\\Download\\tolDownload.exe %1"},
-      {u"C:\\My Course", "\"C:\\My Course\\Download\\tolDownload.exe\" %1"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Show(mdlAsociace::DownloadOpenCommand(c.folder, u"tolDownload.exe")), c.expected);
-  }
+// At a drive root, which the conformance suite's discs cannot be on Wine.
+TEST(FileTypeTest, OpenCommandAtADriveRoot) {
+  EXPECT_EQ(Show(mdlAsociace::DownloadOpenCommand(u"D:\\", u"tolDownload.exe")), "D:\\Download\\tolDownload.exe %1");
 }
 
 class RegisterFileTypeTest : public SimTest {
  protected:
-  std::string Text(const std::u16string& key, const std::u16string& name = u"") {
-    sim::RegistryNode* node = machine_.ClassesRoot().Find(sim::SplitKeyPath(key));
-    const sim::RegistryValue* value = node == nullptr ? nullptr : node->FindValue(name);
-    if (value == nullptr) return "(none)";
-    return std::string(value->data.begin(), value->data.end());
-  }
   void Register() { mdlAsociace::RegisterFileType(u".tv1", u"Tolvex Ubra", u"tolDownload.exe"); }
 };
 
-TEST_F(RegisterFileTypeTest, ThreeEntriesInOrderEveryTime) {
-  for (int run = 1; run <= 2; ++run) {
-    Register();
-    EXPECT_EQ(Text(u".tv1"), std::string("Tolvex Ubra", 12)) << "run " << run;
-    EXPECT_EQ(Text(u"Tolvex Ubra\\shell\\open\\command"),
-              std::string("D:\\Download\\tolDownload.exe %1", 31)) << "run " << run;
-    EXPECT_EQ(Text(u"Tolvex Ubra", u"EditFlags"), std::string("\0\0\1\0", 4)) << "run " << run;
-  }
+// The values themselves are in the conformance suite; here, the order of the three writes.
+TEST_F(RegisterFileTypeTest, ThreeEntriesInOrder) {
+  Register();
   std::vector<std::string> order;
   for (const auto& creation : machine_.KeyCreations()) order.push_back(Show(creation.path));
-  EXPECT_EQ(order, (std::vector<std::string>{".tv1\\", "Tolvex Ubra\\shell\\open\\command\\", "Tolvex Ubra\\",
-                                             ".tv1\\", "Tolvex Ubra\\shell\\open\\command\\", "Tolvex Ubra\\"}));
-  EXPECT_EQ(machine_.OpenKeyCount(), 0u);
+  EXPECT_EQ(order, (std::vector<std::string>{".tv1\\", "Tolvex Ubra\\shell\\open\\command\\", "Tolvex Ubra\\"}));
 }
 
 TEST_F(RegisterFileTypeTest, AFailedWriteDoesNotStopTheNext) {

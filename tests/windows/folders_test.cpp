@@ -1,4 +1,5 @@
-// The Win32 backend's model of one current drive and one current folder per drive.
+// What only the Win32 backend has: its model of one current drive and one current folder per
+// drive, its files, and the run-time support of the delivered program.
 #include <gtest/gtest.h>
 
 #include "common/numbered_error.h"
@@ -81,6 +82,11 @@ TEST(Win32FoldersTest, FilesAndSystemFolder) {
   platform::AnsiString small(3, ' ');
   EXPECT_GT(windows.GetSystemDirectoryA(small).Value(), 3u);
   EXPECT_TRUE(small == "   ") << "nothing is written when the folder does not fit";
+}
+
+// An allocation that fails ends the run at once and quietly, with the out-of-memory exit code.
+TEST(RunTimeSupportTest, AllocationFailureEndsTheRunQuietly) {
+  EXPECT_EQ(RunAndWait(BuildFile(ALLOCATION_FAILURE_EXE), L""), 7u);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // was loaded from (the default value) and the current folder at the time ("RegisteredIn").
 #include <windows.h>
 
-#include <cstring>
 
 namespace {
 
@@ -11,10 +10,9 @@ HMODULE g_self = nullptr;
 
 }  // namespace
 
-// As long as a real control: the launcher leaves a copy of at least 0x63000 bytes in place.
-extern "C" __attribute__((used)) const unsigned char kControlPadding[0x64000] = {1};
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+// Small, so that a case can pad a copy to the length it needs (a real control is about half a
+// megabyte; bytes after its image do not keep a DLL from loading).
+extern "C" BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) g_self = instance;
   return TRUE;
 }
@@ -29,9 +27,9 @@ extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
                       0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return E_FAIL;
   }
-  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), static_cast<DWORD>(std::strlen(path) + 1));
+  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), static_cast<DWORD>(lstrlenA(path) + 1));
   RegSetValueExA(key, "RegisteredIn", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder),
-                 static_cast<DWORD>(std::strlen(folder) + 1));
+                 static_cast<DWORD>(lstrlenA(folder) + 1));
   RegCloseKey(key);
   return S_OK;
 }

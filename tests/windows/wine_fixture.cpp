@@ -98,8 +98,8 @@ DWORD RunAndWait(const std::wstring& program, const std::wstring& argument,
   return code;
 }
 
-Recording AwaitRecording(const std::wstring& file) {
-  for (int i = 0; i < 200; ++i) {
+Recording AwaitRecording(const std::wstring& file, int attempts) {
+  for (int i = 0; i < attempts; ++i) {
     const std::string bytes = ReadFileBytes(file);
     if (!bytes.empty()) {
       const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
@@ -116,55 +116,6 @@ std::string Narrow(const std::wstring& text) {
   std::string narrow;
   for (const wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
   return narrow;
-}
-
-CourseDisc::CourseDisc(const std::wstring& name, const std::string& extension)
-    : scratch(name),
-      disc(scratch.Path() + L"\\disc"),
-      disc_control(disc + L"\\tools\\flash\\flash.ocx"),
-      record(scratch.Path() + L"\\record.txt"),
-      macromed(SystemFolder() + L"\\macromed"),
-      flash_folder(macromed + L"\\flash"),
-      destination(flash_folder + L"\\flash.ocx"),
-      extension_(extension) {
-  Clean();
-  SetEnvironmentVariableW(L"TOLOPEN_RECORDER_OUT", record.c_str());
-  SetClassesValue(extension_, "", REG_SZ, "TolOpenTest.Disc");
-  SetClassesValue("TolOpenTest.Disc\\shell\\open\\command", "", REG_SZ,
-                  "\"" + Narrow(BuildFile(RECORDER_EXE)) + "\"");
-  CreateDirectoryW(disc.c_str(), nullptr);
-  CreateDirectoryW((disc + L"\\tools").c_str(), nullptr);
-  CreateDirectoryW((disc + L"\\tools\\flash").c_str(), nullptr);
-  CopyFileW(BuildFile(TOLOPEN_EXE).c_str(), (disc + L"\\tolOpen.exe").c_str(), FALSE);
-  CopyFileW(BuildFile(VB5STKIT_DLL).c_str(), (disc + L"\\vb5stkit.dll").c_str(), FALSE);
-  CopyFileW(BuildFile(TEST_CONTROL_DLL).c_str(), disc_control.c_str(), FALSE);
-}
-
-CourseDisc::~CourseDisc() {
-  Clean();
-  DeleteClassesTree(extension_);
-  DeleteClassesTree("TolOpenTest.Disc");
-}
-
-void CourseDisc::Clean() {
-  SetFileAttributesW(flash_folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(flash_folder.c_str());  // when a test put a file in the folder's place
-  RemoveTree(macromed);
-  DeleteClassesTree(kTestControlKey);
-}
-
-Recording CourseDisc::Launch(const std::wstring& argument) {
-  DeleteFileW(record.c_str());
-  if (RunAndWait(disc + L"\\tolOpen.exe", argument, disc) != 0) return {};
-  return AwaitRecording(record);
-}
-
-std::wstring CourseDisc::ViewerLine(const std::wstring& document) const {
-  return L"\"" + BuildFile(RECORDER_EXE) + L"\" " + document;
-}
-
-std::string CourseDisc::Registered() const {
-  return ClassesText(std::string(kTestControlKey) + "\\InprocServer32", "");
 }
 
 }  // namespace tests

@@ -1,5 +1,5 @@
 // Helpers for tests that run on Windows (here: under Wine) against the real registry and file
-// system: a scratch folder, registry values under HKEY_CLASSES_ROOT, and runs of tolOpen.exe.
+// system: a scratch folder, registry values under HKEY_CLASSES_ROOT, and runs of programs.
 #pragma once
 
 #include <windows.h>
@@ -46,46 +46,16 @@ DWORD RunAndWait(const std::wstring& program, const std::wstring& argument,
                  const std::wstring& current_folder = std::wstring());
 
 // What the recorder viewer wrote: its command line and its current folder; empty when it
-// was not started within a few seconds.
+// had not written them after `attempts` looks, 50 ms apart.
 struct Recording {
   std::wstring command_line;
   std::wstring current_folder;
 };
-Recording AwaitRecording(const std::wstring& file);
+Recording AwaitRecording(const std::wstring& file, int attempts = 200);
 
 std::string Narrow(const std::wstring& text);  // for messages
 
 // The key under which the tests' control records where it registered itself from.
 inline constexpr char kTestControlKey[] = "CLSID\\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}";
-
-// A course disc in a scratch folder: tolOpen.exe, vb5stkit.dll and the tests' control as
-// tools\flash\flash.ocx, with the recorder registered as the viewer of `extension`. The system
-// folder's macromed and the control's registration are removed before and after.
-class CourseDisc {
- public:
-  CourseDisc(const std::wstring& name, const std::string& extension);
-  ~CourseDisc();
-  CourseDisc(const CourseDisc&) = delete;
-  CourseDisc& operator=(const CourseDisc&) = delete;
-
-  // Runs tolOpen.exe from the disc's root folder; gives what the viewer recorded.
-  Recording Launch(const std::wstring& argument);
-  // The command line the viewer receives for a document: the recorder's quoted path, then it.
-  std::wstring ViewerLine(const std::wstring& document) const;
-  // Where the control registered itself from ("" when it did not).
-  std::string Registered() const;
-
-  ScratchFolder scratch;
-  const std::wstring disc;
-  const std::wstring disc_control;
-  const std::wstring record;
-  const std::wstring macromed;
-  const std::wstring flash_folder;
-  const std::wstring destination;
-
- private:
-  void Clean();
-  std::string extension_;
-};
 
 }  // namespace tests

@@ -1,0 +1,42 @@
+// The launcher built with the course file-type registration on: every run registers .tv1 and
+// still starts the viewer.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/conformance/machine.h"
+
+namespace conformance {
+namespace {
+
+TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
+  const struct {
+    std::u16string folder;
+    std::u16string command;  // {disc} stands for the disc folder
+  } cases[] = {
+      {u"disc", u"{disc}\\Download\\tolDownload.exe %1"},
+      {u"My Course", u"\"{disc}\\Download\\tolDownload.exe\" %1"},
+  };
+  for (const auto& c : cases) {
+    const auto machine = NewMachine();
+    machine->SetClassesValue(u".tolopentest", u"", 1, std::string("TolOpenTest.Document", 21));
+    machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", 1,
+                             Show(u"\"" + machine->Viewer() + u"\"") + '\0');
+    const std::u16string disc = machine->DiscRoot() + u"\\" + c.folder;
+    machine->MakeDisc(disc, Build::kFileType);
+    std::u16string expected = c.command;
+    expected.replace(expected.find(u"{disc}"), 6, disc);
+    for (int run = 1; run <= 2; ++run) {
+      SCOPED_TRACE(Show(c.folder) + ", run " + std::to_string(run));
+      EXPECT_FALSE(machine->Launch(disc, u"page.tolopentest").viewer_command_line.empty()) << "the viewer starts";
+      EXPECT_EQ(machine->GetClassesValue(u".tv1", u"").data, std::string("Tolvex Ubra", 12));
+      EXPECT_EQ(machine->GetClassesValue(u"Tolvex Ubra\\shell\\open\\command", u"").data, Show(expected) + '\0');
+      const ClassesValue flags = machine->GetClassesValue(u"Tolvex Ubra", u"EditFlags");
+      EXPECT_EQ(flags.type, 4u);
+      EXPECT_EQ(flags.data, std::string("\0\0\1\0", 4));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace conformance

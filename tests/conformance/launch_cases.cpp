@@ -1,0 +1,177 @@
+// Whole runs of the launcher: the document, the viewer's command line, and the control.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/conformance/machine.h"
+
+namespace conformance {
+namespace {
+
+// A machine with the viewer registered for ".tolopentest" and ".html" (command: the quoted
+// viewer, then `arguments`), and a course disc in `folder` below its disc root.
+struct Course {
+  explicit Course(const std::u16string& folder = u"disc", const std::u16string& arguments = u" -nohome")
+      : machine(NewMachine()), disc(machine->DiscRoot() + u"\\" + folder) {
+    machine->SetClassesValue(u".tolopentest", u"", 1, Text(u"TolOpenTest.Document"));
+    machine->SetClassesValue(u".html", u"", 1, Text(u"TolOpenTest.Document"));
+    RegisterCommand(1, u"\"{viewer}\"" + arguments);
+    machine->MakeDisc(disc);
+  }
+  // The open command of the document type, stored as `type` (REG_SZ, REG_EXPAND_SZ, ...).
+  void RegisterCommand(std::uint32_t type, const std::u16string& command) {
+    machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", type, Text(Expand(*machine, command)));
+  }
+  static std::string Text(const std::u16string& text) {
+    std::string bytes(text.begin(), text.end());  // the cases' commands are ASCII
+    return bytes + '\0';
+  }
+  // The text with {disc} and the machine's own places replaced.
+  std::u16string Expected(std::u16string text) {
+    for (std::size_t at; (at = text.find(u"{disc}")) != std::u16string::npos;) text.replace(at, 6, disc);
+    return Expand(*machine, text);
+  }
+  std::u16string Destination() { return machine->SystemFolder() + u"\\macromed\\flash\\flash.ocx"; }
+  std::u16string DiscControl() { return disc + u"\\tools\\flash\\flash.ocx"; }
+
+  std::unique_ptr<Machine> machine;
+  std::u16string disc;
+};
+
+TEST(ConformanceLaunch, TheViewerReceivesTheDocument) {
+  const struct {
+    const char* what;
+    std::u16string folder;
+    std::u16string argument;
+    std::u16string expected;
+  } cases[] = {
+      {"the course's start page", u"disc", u"", u"\"{viewer}\" -nohome {disc}\\index.html"},
+      {"a page in a folder", u"disc", u"docs\\intro.tolopentest", u"\"{viewer}\" -nohome {disc}\\docs\\intro.tolopentest"},
+      {"the rightmost dot counts", u"disc", u"a.b.tolopentest", u"\"{viewer}\" -nohome {disc}\\a.b.tolopentest"},
+      {"enclosing quotes are dropped", u"disc", u"\"page.tolopentest\"", u"\"{viewer}\" -nohome {disc}\\page.tolopentest"},
+      {"an absolute path stays as it is", u"disc", u"C:\\x.tolopentest", u"\"{viewer}\" -nohome C:\\x.tolopentest"},
+      {"a path with a blank is quoted", u"My Course", u"page.tolopentest",
+       u"\"{viewer}\" -nohome \"{disc}\\page.tolopentest\""},
+      {"a name outside the ANSI code page arrives whole", u"disc", u"\"\u0416\u0443\u0440 \u6F22\u5B57.tolopentest\"",
+       u"\"{viewer}\" -nohome \"{disc}\\\u0416\u0443\u0440 \u6F22\u5B57.tolopentest\""},
+      {"a name of 300 characters", u"disc", std::u16string(288, u'n') + u".tolopentest",
+       u"\"{viewer}\" -nohome {disc}\\" + std::u16string(288, u'n') + u".tolopentest"},
+  };
+  for (const auto& c : cases) {
+    Course course(c.folder);
+    const LaunchOutcome run = course.machine->Launch(course.disc, c.argument);
+    EXPECT_EQ(Show(run.viewer_command_line), Show(course.Expected(c.expected))) << c.what;
+    EXPECT_EQ(Show(run.viewer_folder), Show(course.disc)) << c.what << ": the viewer starts where the launcher did";
+  }
+}
+
+TEST(ConformanceLaunch, KindsOfOpenCommand) {
+  const struct {
+    const char* what;
+    std::uint32_t type;
+    std::u16string command;
+    std::u16string expected;  // "" when no viewer starts
+  } cases[] = {
+      {"appended after one space", 1, u"\"{viewer}\" -nohome", u"\"{viewer}\" -nohome {disc}\\page.tolopentest"},
+      {"%1 is replaced", 1, u"\"{viewer}\" \"%1\" -x", u"\"{viewer}\" \"{disc}\\page.tolopentest\" -x"},
+      {"%L is replaced, %* dropped", 1, u"\"{viewer}\" %L%*", u"\"{viewer}\" {disc}\\page.tolopentest"},
+      {"expandable text is expanded", 2, u"\"%TOLOPEN_VIEWER%\" -e", u"\"{viewer}\" -e {disc}\\page.tolopentest"},
+      {"a viewer that does not exist", 1, u"C:\\tolopen-gone.exe", u""},
+      {"binary data is no command", 3, u"\"{viewer}\"", u""},
+  };
+  for (const auto& c : cases) {
+    Course course;
+    course.machine->SetEnvironment(u"TOLOPEN_VIEWER", course.machine->Viewer());
+    course.RegisterCommand(c.type, c.command);
+    const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest", !c.expected.empty());
+    EXPECT_EQ(Show(run.viewer_command_line), Show(course.Expected(c.expected))) << c.what;
+  }
+  Course course;
+  EXPECT_EQ(Show(course.machine->Launch(course.disc, u"notes.tolopen-unregistered", false).viewer_command_line), "")
+      << "an unregistered type starts nothing";
+}
+
+TEST(ConformanceControl, FreshMachineThenSecondRun) {
+  Course course;
+  const LaunchOutcome first = course.machine->Launch(course.disc, u"page.tolopentest");
+  EXPECT_EQ(course.machine->FileSize(course.Destination()), course.machine->FileSize(course.DiscControl()));
+  EXPECT_EQ(Show(first.registered), Show(course.Destination()));
+  EXPECT_EQ(Show(first.registered_in), Show(course.machine->SystemFolder() + u"\\macromed\\flash"))
+      << "the control registers itself from its own folder";
+  EXPECT_EQ(Show(first.viewer_command_line), Show(course.Expected(u"\"{viewer}\" -nohome {disc}\\page.tolopentest")));
+  EXPECT_EQ(Show(first.viewer_folder), Show(course.disc)) << "the current folder is set back";
+
+  // A second run finds the copy in place and registers it again.
+  course.machine->RemoveFile(course.DiscControl());
+  const LaunchOutcome second = course.machine->Launch(course.disc, u"page.tolopentest");
+  EXPECT_EQ(Show(second.registered), Show(course.Destination()));
+}
+
+TEST(ConformanceControl, ACopyInPlaceIsKeptFromItsSizeOn) {
+  const struct {
+    std::size_t existing;
+    bool kept;
+  } cases[] = {{405504, true}, {405503, false}};
+  for (const auto& c : cases) {
+    Course course;
+    course.machine->WriteControl(course.Destination(), c.existing);
+    const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest");
+    const long long expected = c.kept ? static_cast<long long>(c.existing) : course.machine->FileSize(course.DiscControl());
+    EXPECT_EQ(course.machine->FileSize(course.Destination()), expected) << c.existing << " bytes in place";
+    EXPECT_EQ(Show(run.registered), Show(course.Destination())) << c.existing << " bytes in place";
+  }
+}
+
+TEST(ConformanceControl, WhereTheCopyCannotBeMade) {
+  const struct {
+    const char* what;
+    void (*arrange)(Course&);
+    const char16_t* registered;  // "" when nothing registers itself
+  } cases[] = {
+      {"destination held by another program", [](Course& c) {
+         c.machine->WriteFile(c.Destination(), 1000);
+         c.machine->Hold(c.Destination());
+       }, u"{disc}\\tools\\flash\\flash.ocx"},
+      {"a file where the folder belongs", [](Course& c) {
+         c.machine->WriteFile(c.machine->SystemFolder() + u"\\macromed\\flash", 10);
+       }, u"{disc}\\tools\\flash\\flash.ocx"},
+      {"the disc's control held by another program", [](Course& c) { c.machine->Hold(c.DiscControl()); }, u""},
+      // A copy left read-only (as an older launcher left its copy from a CD) is replaced.
+      {"a read-only copy too small", [](Course& c) {
+         c.machine->WriteFile(c.Destination(), 1000);
+         c.machine->MakeReadOnly(c.Destination());
+       }, u"{system}\\macromed\\flash\\flash.ocx"},
+  };
+  for (const auto& c : cases) {
+    Course course;
+    c.arrange(course);
+    const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest");
+    const std::u16string registered = course.Expected(c.registered);
+    EXPECT_EQ(Show(run.registered), Show(registered)) << c.what;
+    const std::u16string own_folder = registered.empty() ? u"" : registered.substr(0, registered.rfind(u'\\'));
+    EXPECT_EQ(Show(run.registered_in), Show(own_folder)) << c.what << ": from its own folder";
+    EXPECT_FALSE(run.viewer_command_line.empty()) << c.what << ": the viewer starts all the same";
+  }
+}
+
+TEST(ConformanceControl, MissingPiecesStillStartTheViewer) {
+  const struct {
+    const char* what;
+    std::u16string removed;  // below the disc
+    bool copied;
+  } cases[] = {
+      {"no vb5stkit.dll", u"vb5stkit.dll", true},
+      {"no control on the disc", u"tools\\flash\\flash.ocx", false},
+  };
+  for (const auto& c : cases) {
+    Course course;
+    course.machine->RemoveFile(course.disc + u"\\" + c.removed);
+    const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest");
+    EXPECT_FALSE(run.viewer_command_line.empty()) << c.what;
+    EXPECT_EQ(Show(run.registered), "") << c.what;
+    EXPECT_EQ(course.machine->FileSize(course.Destination()) > 0, c.copied) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace conformance

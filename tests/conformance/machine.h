@@ -1,0 +1,93 @@
+// The conformance suite: cases written once, as tables of behaviour, and run on two machines:
+// the simulated one (host build) and the real Win32 backend under Wine (Windows build), in the
+// manner of Wine's own tests, which run unchanged on Windows and on Wine. A case whose outcome
+// differs between them is a fidelity fault of the simulated machine or of the backend.
+//
+// A case talks to a Machine: it sets up the registry under HKEY_CLASSES_ROOT and the files of a
+// course disc, runs the launcher (the real tolOpen.exe under Wine, Main on the simulated
+// machine) or a routine in this process, and looks at what the machine holds afterwards.
+// Paths are Windows paths; "{disc}", "{system}" and "{viewer}" in a case's text stand for the
+// machine's disc folder, system folder and viewer program (Expand).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "common/platform.h"
+
+namespace conformance {
+
+struct ClassesValue {
+  bool exists = false;
+  std::uint32_t type = 0;
+  std::string data;
+};
+
+// What one run of the launcher left: the viewer's command line and current folder ("" when no
+// viewer started), the control file that registered itself ("" when none did) and the current
+// folder it did so in.
+struct LaunchOutcome {
+  std::u16string viewer_command_line;
+  std::u16string viewer_folder;
+  std::u16string registered;
+  std::u16string registered_in;
+};
+
+// The builds of the launcher that a disc can hold.
+enum class Build { kDelivered, kFileType };
+
+class Machine {
+ public:
+  virtual ~Machine() = default;
+
+  // --- Its places ---
+  // The folder below which a case lays its discs (no final "\").
+  virtual std::u16string DiscRoot() = 0;
+  virtual std::u16string SystemFolder() = 0;  // no final "\"
+  // The viewer program that a case registers; it records the command line it receives.
+  virtual std::u16string Viewer() = 0;
+
+  // --- Setting it up ---
+  virtual void SetClassesValue(const std::u16string& key, const std::u16string& name,
+                               std::uint32_t type, const std::string& data) = 0;
+  virtual void SetEnvironment(const std::u16string& name, const std::u16string& value) = 0;
+  // A file of `size` bytes, with the folders it needs.
+  virtual void WriteFile(const std::u16string& path, std::size_t size) = 0;
+  // A copy of the control (a self-registering COM server), padded to `size` bytes.
+  virtual void WriteControl(const std::u16string& path, std::size_t size) = 0;
+  virtual void RemoveFile(const std::u16string& path) = 0;
+  virtual void MakeReadOnly(const std::u16string& path) = 0;
+  // Another program holds the file open without sharing, as long as the machine lives.
+  virtual void Hold(const std::u16string& path) = 0;
+  // A course disc in `folder`: the launcher of that build, vb5stkit.dll beside it, and the
+  // control as tools\flash\flash.ocx, 500,000 bytes long.
+  virtual void MakeDisc(const std::u16string& folder, Build build = Build::kDelivered) = 0;
+
+  // --- Running ---
+  // Starts the disc's launcher with the argument text, its folder as the current folder, and
+  // waits for it to end. `viewer_expected`: how long to wait for a viewer to report.
+  virtual LaunchOutcome Launch(const std::u16string& folder, const std::u16string& argument,
+                     bool viewer_expected = true) = 0;
+  // The backend, installed for the routines that a case calls in this process.
+  virtual platform::Platform& Platform() = 0;
+
+  // --- Looking at it ---
+  virtual ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name) = 0;
+  virtual std::u16string KeyClass(const std::u16string& key) = 0;
+  virtual long long FileSize(const std::u16string& path) = 0;  // -1 when it does not exist
+
+  // Where Wine does differently from Windows, a case says so in one line with this.
+  virtual bool UnderWine() = 0;
+};
+
+// A fresh machine of the build's kind, with nothing of earlier cases left on it.
+std::unique_ptr<Machine> NewMachine();
+
+// The text with {disc}, {system} and {viewer} replaced by the machine's own.
+std::u16string Expand(Machine& machine, std::u16string text);
+
+// UTF-16 as UTF-8 for test messages.
+std::string Show(const std::u16string& text);
+
+}  // namespace conformance

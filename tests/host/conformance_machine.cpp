@@ -1,0 +1,104 @@
+// The conformance suite's machine in the host build: the simulated one, running Main.
+#include <filesystem>
+#include <fstream>
+
+#include "common/build_options.h"
+#include "start/main.h"
+#include "tests/conformance/machine.h"
+#include "tests/host/sim_fixture.h"
+
+namespace conformance {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SimulatedMachine final : public Machine, public tests::SimMachine {
+ public:
+  SimulatedMachine() {
+    fs::create_directories(*machine_.HostPath(SystemFolder()));
+    CreateFile(Viewer());
+  }
+
+  std::u16string DiscRoot() override { return u"D:"; }
+  std::u16string SystemFolder() override { return u"C:\\WINDOWS\\SYSTEM"; }
+  std::u16string Viewer() override { return u"C:\\viewer.exe"; }
+
+  void SetClassesValue(const std::u16string& key, const std::u16string& name, std::uint32_t type,
+                       const std::string& data) override {
+    SetValue(key, name, type, std::vector<std::uint8_t>(data.begin(), data.end()));
+  }
+  void SetEnvironment(const std::u16string& name, const std::u16string& value) override {
+    machine_.SetEnvironmentVariable(name, value);
+  }
+  void WriteFile(const std::u16string& path, std::size_t size) override { CreateFile(path, size); }
+  // The simulated setup toolkit registers any readable file; a control begins as an image does.
+  void WriteControl(const std::u16string& path, std::size_t size) override {
+    CreateFile(path, size);
+    std::fstream(*machine_.HostPath(path), std::ios::binary | std::ios::in | std::ios::out) << "MZ";
+  }
+  void RemoveFile(const std::u16string& path) override {
+    std::error_code ignored;
+    fs::remove(*machine_.HostPath(path), ignored);
+  }
+  void MakeReadOnly(const std::u16string& path) override {
+    fs::permissions(*machine_.HostPath(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+  }
+  void Hold(const std::u16string& path) override { machine_.LockFile(path); }
+  void MakeDisc(const std::u16string& folder, Build build) override {
+    // Main is the one this test program is linked with: the build must be that one.
+    EXPECT_EQ(build == Build::kFileType, common::options::RegisterFileTypeAtStart);
+    fs::create_directories(*machine_.HostPath(folder));
+    CreateFile(folder + u"\\vb5stkit.dll");
+    WriteControl(folder + u"\\tools\\flash\\flash.ocx", 500000);
+  }
+
+  LaunchOutcome Launch(const std::u16string& folder, const std::u16string& argument, bool) override {
+    machine_.SetProgramPath(folder + u"\\tolOpen.exe");
+    machine_.SetCommandLineArgument(argument);
+    machine_.SetCurrentFolder(folder);
+    const std::size_t registrations = machine_.Registrations().size();
+    const std::size_t started = machine_.StartedProcesses().size();
+    mdlMain::Main();
+    EXPECT_EQ(machine_.OpenKeyCount(), 0u) << "a key handle was left open";
+    EXPECT_EQ(machine_.OpenFileCount(), 0u) << "a file was left open";
+    LaunchOutcome run;
+    if (machine_.StartedProcesses().size() > started) {
+      EXPECT_EQ(machine_.StartedProcesses().back().window_style, 1);
+      run.viewer_command_line = machine_.StartedProcesses().back().command_line;
+      run.viewer_folder = machine_.FolderOfDrive(machine_.CurrentDrive());
+    }
+    for (std::size_t i = registrations; i < machine_.Registrations().size(); ++i) {
+      const sim::Registration& registration = machine_.Registrations()[i];
+      if (registration.result == 0) {
+        run.registered = registration.path;
+        run.registered_in = registration.folder;
+      }
+    }
+    return run;
+  }
+  platform::Platform& Platform() override { return machine_; }
+
+  ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name) override {
+    const sim::RegistryNode* node = machine_.ClassesRoot().Find(sim::SplitKeyPath(key));
+    const sim::RegistryValue* value = node == nullptr ? nullptr : node->FindValue(name);
+    if (value == nullptr) return {};
+    return {true, value->type, std::string(value->data.begin(), value->data.end())};
+  }
+  std::u16string KeyClass(const std::u16string& key) override {
+    const sim::RegistryNode* node = machine_.ClassesRoot().Find(sim::SplitKeyPath(key));
+    return node == nullptr ? u"(no key)" : node->KeyClass();
+  }
+  bool UnderWine() override { return false; }
+  long long FileSize(const std::u16string& path) override {
+    std::error_code error;
+    const auto size = fs::file_size(*machine_.HostPath(path), error);
+    return error ? -1 : static_cast<long long>(size);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Machine> NewMachine() { return std::make_unique<SimulatedMachine>(); }
+
+}  // namespace conformance
