@@ -47,6 +47,9 @@ class Machine {
   virtual std::u16string SystemFolder() = 0;  // no final "\"
   // The viewer program that a case registers; it records the command line it receives.
   virtual std::u16string Viewer() = 0;
+  // An empty folder for the file-system cases, and an existing folder on another drive.
+  virtual std::u16string WorkFolder() = 0;
+  virtual std::u16string OtherDriveFolder() = 0;
 
   // --- Setting it up ---
   virtual void SetClassesValue(const std::u16string& key, const std::u16string& name,

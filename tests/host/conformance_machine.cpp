@@ -22,6 +22,11 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
   std::u16string DiscRoot() override { return u"D:"; }
   std::u16string SystemFolder() override { return u"C:\\WINDOWS\\SYSTEM"; }
   std::u16string Viewer() override { return u"C:\\viewer.exe"; }
+  std::u16string WorkFolder() override {
+    fs::create_directories(*machine_.HostPath(u"C:\\WORK"));
+    return u"C:\\WORK";
+  }
+  std::u16string OtherDriveFolder() override { return u"D:\\"; }
 
   void SetClassesValue(const std::u16string& key, const std::u16string& name, std::uint32_t type,
                        const std::string& data) override {

@@ -44,6 +44,7 @@ class WineMachine final : public Machine {
  public:
   WineMachine() { Clean(); }
   ~WineMachine() override {
+    SetCurrentDirectoryW(initial_folder_.c_str());
     for (const HANDLE held : held_) CloseHandle(held);
     for (const std::wstring& name : environment_) SetEnvironmentVariableW(name.c_str(), nullptr);
     Clean();
@@ -60,6 +61,12 @@ class WineMachine final : public Machine {
   std::u16string DiscRoot() override { return U(scratch_.Path()); }
   std::u16string SystemFolder() override { return U(tests::SystemFolder()); }
   std::u16string Viewer() override { return U(tests::BuildFile(RECORDER_EXE)); }
+  std::u16string WorkFolder() override {
+    CreateDirectoryW((scratch_.Path() + L"\\work").c_str(), nullptr);
+    return U(scratch_.Path() + L"\\work");
+  }
+  // Wine shows the host's root as Z:; the cases only look there.
+  std::u16string OtherDriveFolder() override { return u"Z:\\"; }
 
   void SetClassesValue(const std::u16string& key, const std::u16string& name, std::uint32_t type,
                        const std::string& data) override {
@@ -145,6 +152,11 @@ class WineMachine final : public Machine {
     for (const char* key : kOwnKeys) tests::DeleteClassesTree(key);
   }
 
+  const std::wstring initial_folder_ = [] {
+    wchar_t folder[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    return std::wstring(folder);
+  }();
   tests::ScratchFolder scratch_{L"conformance"};
   const std::wstring record_ = scratch_.Path() + L"\\record.txt";
   win32::Win32Platform windows_;

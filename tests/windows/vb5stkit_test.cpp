@@ -38,5 +38,10 @@ TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
   FreeLibrary(library);
 }
 
+// An allocation that fails ends the run at once and quietly, with the out-of-memory exit code.
+TEST(RunTimeSupportTest, AllocationFailureEndsTheRunQuietly) {
+  EXPECT_EQ(RunAndWait(BuildFile(ALLOCATION_FAILURE_EXE), L""), 7u);
+}
+
 }  // namespace
 }  // namespace tests
