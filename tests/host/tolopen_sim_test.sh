@@ -19,6 +19,8 @@ expect_refusal() {
 }
 
 cp -r "$examples/machine" "$work/m"
+mkdir -p "$work/m/d/tools/flash"
+truncate -s 409600 "$work/m/d/tools/flash/flash.ocx"  # the disc's control, a stand-in
 "$tool" --machine "$work/m" >"$work/out" 2>&1
 check "a run on the sample machine succeeds" test $? -eq 0
 check "it starts the viewer on D:\\index.html" \
