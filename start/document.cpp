@@ -27,7 +27,10 @@ bool IsAbsolutePath(const std::u16string& path) {
   return drive_rooted || network;
 }
 
-std::u16string LaunchCommandLine(const std::u16string& open_command, const std::u16string& path) {
+std::u16string LaunchCommandLine(const std::u16string& registered_command, const std::u16string& path) {
+  // A command stored with its terminating NULs counted keeps one after the read; a process
+  // start would end the command line there, before the document.
+  const std::u16string open_command = registered_command.substr(0, registered_command.find(u'\0'));
   std::u16string line;
   bool inside_quotes = false;
   bool placed = false;

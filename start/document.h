@@ -18,6 +18,7 @@ std::u16string WithoutEnclosingQuotes(const std::u16string& argument);
 bool IsAbsolutePath(const std::u16string& path);
 
 // The command line that starts the viewer on the document.
+// - The open command ends at its first NUL.
 // - A "%1" or "%L" (either case) in the open command is replaced by the path; "%*" by nothing.
 // - Without "%1" or "%L" the path is appended after exactly one space.
 // - A path that holds a blank is put in double quotes unless it lands inside quotes already.

@@ -76,6 +76,7 @@ TEST(ConformanceLaunch, KindsOfOpenCommand) {
       {"%1 is replaced", 1, u"\"{viewer}\" \"%1\" -x", u"\"{viewer}\" \"{disc}\\page.tolopentest\" -x"},
       {"%L is replaced, %* dropped", 1, u"\"{viewer}\" %L%*", u"\"{viewer}\" {disc}\\page.tolopentest"},
       {"expandable text is expanded", 2, u"\"%TOLOPEN_VIEWER%\" -e", u"\"{viewer}\" -e {disc}\\page.tolopentest"},
+      {"stored with two NULs", 1, std::u16string(u"\"{viewer}\" -n\0", 14), u"\"{viewer}\" -n {disc}\\page.tolopentest"},
       {"a viewer that does not exist", 1, u"C:\\tolopen-gone.exe", u""},
       {"binary data is no command", 3, u"\"{viewer}\"", u""},
   };
