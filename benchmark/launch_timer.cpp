@@ -1,6 +1,7 @@
 // Times program starts: launch_timer RUNS FOLDER ARGUMENT PROGRAM_1 PROGRAM_2...
-// Starts each program in turn with the argument, RUNS rounds, in FOLDER, waits for each to end,
-// and prints the median wall time of each in milliseconds and the first one's ratio to each.
+// Starts each program in turn with the argument, RUNS rounds (every other one in reverse order),
+// in FOLDER, waits for each to end, and prints the median wall time of each in milliseconds and
+// the first one's ratio to each.
 #include <windows.h>
 
 #include <algorithm>
@@ -17,20 +18,41 @@ double Seconds(const LARGE_INTEGER& ticks) {
   return static_cast<double>(ticks.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Milliseconds from the start of the program to its end, or a negative number on failure.
+// Waits until every process of the job has ended (at most ten seconds).
+void AwaitJob(HANDLE job) {
+  for (int i = 0; i < 2000; ++i) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                   nullptr) ||
+        accounting.ActiveProcesses == 0) {
+      return;
+    }
+    Sleep(5);
+  }
+}
+
+// Milliseconds from the start of the program to its end, or a negative number on failure. What
+// the program starts (a launcher's viewer) runs in the same job and has ended before this
+// returns, so that it does not run into the next measurement.
 double TimeOneRun(const std::wstring& program, const std::wstring& argument, const std::wstring& folder) {
   std::wstring line = L"\"" + program + L"\"" + (argument.empty() ? L"" : L" " + argument);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
+  const HANDLE job = CreateJobObjectW(nullptr, nullptr);
   LARGE_INTEGER begin, end;
   QueryPerformanceCounter(&begin);
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                       folder.c_str(), &startup, &process)) {
+    CloseHandle(job);
     return -1;
   }
+  AssignProcessToJobObject(job, process.hProcess);
+  ResumeThread(process.hThread);
   WaitForSingleObject(process.hProcess, INFINITE);
   QueryPerformanceCounter(&end);
+  AwaitJob(job);
+  CloseHandle(job);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   LARGE_INTEGER elapsed;
@@ -55,7 +77,9 @@ int wmain(int argc, wchar_t** argv) {
   const int programs = argc - 4;
   std::vector<std::vector<double>> times(programs);
   for (int i = 0; i < runs; ++i) {
-    for (int p = 0; p < programs; ++p) {
+    // Every other round runs the programs in reverse order, so that none always follows the same.
+    for (int k = 0; k < programs; ++k) {
+      const int p = i % 2 == 0 ? k : programs - 1 - k;
       const double time = TimeOneRun(argv[4 + p], argv[3], argv[2]);
       if (time < 0) {
         std::fprintf(stderr, "launch_timer: %ls could not be started\n", argv[4 + p]);
