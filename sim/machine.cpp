@@ -78,8 +78,17 @@ std::string StatusText(platform::Status status) {
 }
 
 std::vector<std::u16string> NormalizedNames(const std::u16string& path) {
+  // Windows takes "/" for a separator too; empty names ("\\", "//") are skipped.
+  std::vector<std::u16string> parts;
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == u'\\' || path[i] == u'/') {
+      if (i > begin) parts.push_back(path.substr(begin, i - begin));
+      begin = i + 1;
+    }
+  }
   std::vector<std::u16string> names;
-  for (const std::u16string& name : SplitKeyPath(path)) {
+  for (const std::u16string& name : parts) {
     if (name == u".") continue;
     if (name == u"..") {
       if (!names.empty()) names.pop_back();
@@ -158,7 +167,8 @@ std::optional<std::string> Machine::HostPath(const std::u16string& windows_path)
   if (drive == drives_.end()) return std::nullopt;
 
   // Each name is looked up as written, then without regard to case.
-  fs::path host = drive->second;
+  const fs::path drive_folder = drive->second;
+  fs::path host = drive_folder;
   for (const std::u16string& name : NormalizedNames(windows_path.substr(2))) {
     fs::path next = host / ToUtf8(name);
     std::error_code error;
@@ -172,6 +182,12 @@ std::optional<std::string> Machine::HostPath(const std::u16string& windows_path)
     }
     host = next;
   }
+  // Nothing is reached outside the drive's folder, also not through a link.
+  std::error_code host_error;
+  std::error_code drive_error;
+  const fs::path relative = fs::weakly_canonical(host, host_error)
+                                .lexically_relative(fs::weakly_canonical(drive_folder, drive_error));
+  if (host_error || drive_error || relative.empty() || *relative.begin() == "..") return std::nullopt;
   return host.string();
 }
 
@@ -400,6 +416,7 @@ common::Result<platform::Status> Machine::RegCreateKeyExA(platform::KeyHandle ro
   next_key_ += 4;
   open_keys_[*key] = {node, name};
   *disposition = any_created ? platform::kCreatedNewKey : platform::kOpenedExistingKey;
+  registry_changed_ = registry_changed_ || any_created;
   Trace("RegCreateKeyExA " + name + (any_created ? " -> created" : " -> opened"));
   return platform::kSuccess;
 }
@@ -421,6 +438,7 @@ common::Result<platform::Status> Machine::RegSetValueExA(platform::KeyHandle key
     return 6;
   }
   node->SetValue({name, type, std::vector<std::uint8_t>(data, data + count)});
+  registry_changed_ = true;
   Trace(what + " <- " + ValueText(type, data, count));
   return platform::kSuccess;
 }

@@ -111,7 +111,11 @@ class Machine final : public platform::Platform {
   // Receives one line for each operation (the code-page conversions aside) with its outcome.
   void SetTrace(std::function<void(const std::string&)> trace) { trace_ = std::move(trace); }
 
-  // Where a Windows path lies on the host, or nothing when its drive is not mapped.
+  // True once a run has created a key or written a value.
+  bool RegistryChanged() const { return registry_changed_; }
+
+  // Where a Windows path lies on the host, or nothing when its drive is not mapped or the path
+  // would lead outside the drive's folder. Windows paths are split at "\\" and "/".
   std::optional<std::string> HostPath(const std::u16string& windows_path) const;
 
   // --- The platform operations ---
@@ -196,6 +200,7 @@ class Machine final : public platform::Platform {
   int next_file_ = 1;
   std::vector<Registration> registrations_;
   std::vector<KeyCreation> key_creations_;
+  bool registry_changed_ = false;
   std::map<std::u16string, std::pair<std::u16string, std::u16string>> environment_;
 
   std::map<platform::KeyHandle, std::pair<RegistryNode*, std::string>> open_keys_;

@@ -13,7 +13,18 @@ namespace sim {
 
 std::string StatusText(platform::Status status);
 
-inline std::string Quoted(const std::u16string& text) { return "\"" + ToUtf8(text) + "\""; }
+// A text in double quotes for the trace, every character shown: a NUL as \0.
+inline std::string Quoted(const std::u16string& text) {
+  std::string quoted = "\"";
+  for (const char c : ToUtf8(text)) {
+    if (c == '\0') {
+      quoted += "\\0";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "\"";
+}
 
 using common::HasDriveLetter;
 

@@ -11,6 +11,10 @@ namespace sim {
 namespace {
 
 constexpr std::string_view kRootName = "HKEY_CLASSES_ROOT";
+// Windows keeps keys at most this many levels deep.
+constexpr std::size_t kDeepestKey = 512;
+// A line (with its continuations) longer than this is no registry export.
+constexpr std::size_t kLongestLine = 64 * 1024 * 1024;
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -73,8 +77,10 @@ class Parser {
       position_ = end + 1;
       if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
       line_ += line_.empty() ? piece : Trim(piece);
+      if (line_.size() > kLongestLine) Fail("a line longer than 64 MiB");
       const std::string_view joined = Trim(line_);
-      const bool continues = !joined.empty() && joined.back() == '\\' &&
+      // A comment ends with its line, also one that ends in "\".
+      const bool continues = !joined.empty() && joined.front() != ';' && joined.back() == '\\' &&
                              joined.find("=hex") != std::string_view::npos &&
                              position_ < text_.size();
       if (!continues) return true;
@@ -90,10 +96,10 @@ class Parser {
     if (!StartsWith(path, kRootName)) Fail("only keys under HKEY_CLASSES_ROOT are simulated");
     path.remove_prefix(kRootName.size());
     if (!path.empty() && path.front() != '\\') Fail("only keys under HKEY_CLASSES_ROOT are simulated");
+    const std::vector<std::u16string> names = SplitKeyPath(DecodeWindows1252(path));
+    if (names.size() > kDeepestKey) Fail("a key deeper than the 512 levels Windows allows");
     RegistryNode* node = &root;
-    for (const std::u16string& name : SplitKeyPath(DecodeWindows1252(path))) {
-      node = &node->CreateSubkey(name);
-    }
+    for (const std::u16string& name : names) node = &node->CreateSubkey(name);
     return *node;
   }
 

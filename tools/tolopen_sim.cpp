@@ -5,7 +5,8 @@
 //               [--current-folder WINPATH] [--system-folder WINPATH]
 //
 // DIR/registry.reg is HKEY_CLASSES_ROOT (REGEDIT4); each one-letter subfolder of DIR is the
-// drive of that letter (DIR/c is C:, DIR/d is D:). The registry is saved back after the run.
+// drive of that letter (DIR/c is C:, DIR/d is D:). The registry is saved back after a run that
+// changed it. No path of the machine leads outside DIR.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -113,6 +114,28 @@ int main(int argc, char** argv) {
       machine.MapDrive(static_cast<char16_t>(name[0]), entry.path().string());
     }
   }
+  // The places the options name lie on the machine, in folders that exist.
+  const struct {
+    const char* option;
+    std::u16string folder;
+  } places[] = {
+      {"--program", options.program.substr(0, options.program.rfind(u'\\') + 1)},
+      {"--current-folder", options.current_folder},
+      {"--system-folder", options.system_folder},
+  };
+  for (const auto& place : places) {
+    const auto host = machine.HostPath(place.folder);
+    const std::string shown = sim::ToUtf8(place.folder);
+    if (!host) {
+      std::fprintf(stderr, "tolopen-sim: %s '%s' is on no drive of the machine, or leads outside it\n", place.option,
+                   shown.c_str());
+      return 2;
+    }
+    if (std::string(place.option) != "--system-folder" && !fs::is_directory(*host, error)) {
+      std::fprintf(stderr, "tolopen-sim: %s '%s': the machine has no such folder\n", place.option, shown.c_str());
+      return 2;
+    }
+  }
   machine.SetProgramPath(options.program);
   machine.SetCommandLineArgument(options.argument);
   machine.SetSystemFolder(options.system_folder);
@@ -124,6 +147,8 @@ int main(int argc, char** argv) {
     mdlMain::Main();
   }
 
+  // A run that wrote nothing leaves the file as it was, byte for byte.
+  if (!machine.RegistryChanged()) return 0;
   try {
     sim::SaveRegistryFile(machine.ClassesRoot(), registry_file);
   } catch (const std::exception& e) {

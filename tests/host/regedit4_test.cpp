@@ -105,6 +105,22 @@ TEST(Regedit4Test, RefusesBadFilesNamingTheLine) {
   }
 }
 
+// A comment that ends in "\" does not swallow the next line; keys go 512 levels deep, no deeper.
+TEST(Regedit4Test, CommentsAndDepth) {
+  RegistryNode root = sim::ParseRegistryText(
+      "REGEDIT4\n; was: \"x\"=hex:00,\\\n[HKEY_CLASSES_ROOT\\a]\n@=\"kept\"\n", "c.reg");
+  ASSERT_NE(ValueAt(root, u"a", u""), nullptr);
+  std::string deep;
+  for (int i = 0; i < 512; ++i) deep += "\\k";
+  EXPECT_NO_THROW(sim::ParseRegistryText("REGEDIT4\n[HKEY_CLASSES_ROOT" + deep + "]\n", "deep.reg"));
+  try {
+    sim::ParseRegistryText("REGEDIT4\n[HKEY_CLASSES_ROOT" + deep + "\\k]\n", "deep.reg");
+    ADD_FAILURE() << "513 levels were accepted";
+  } catch (const sim::RegistryFileError& e) {
+    EXPECT_EQ(std::string(e.what()), "deep.reg:2: a key deeper than the 512 levels Windows allows");
+  }
+}
+
 TEST(CodePageTest, Windows1252) {
   EXPECT_EQ(sim::EncodeWindows1252(u"a\u00E9\u20AC\u0416\U0001F600"), "a\xE9\x80??");
   EXPECT_EQ(sim::ToUtf8(sim::DecodeWindows1252("\x80\x81\xFF")), "\u20AC\u0081\u00FF");

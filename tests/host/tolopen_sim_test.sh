@@ -21,8 +21,10 @@ expect_refusal() {
 cp -r "$examples/machine" "$work/m"
 mkdir -p "$work/m/d/tools/flash"
 truncate -s 409600 "$work/m/d/tools/flash/flash.ocx"  # the disc's control, a stand-in
+cp "$work/m/registry.reg" "$work/registry-before.reg"
 "$tool" --machine "$work/m" >"$work/out" 2>&1
 check "a run on the sample machine succeeds" test $? -eq 0
+check "a run that writes nothing leaves registry.reg byte for byte" cmp -s "$work/m/registry.reg" "$work/registry-before.reg"
 check "it starts the viewer on D:\\index.html" \
   grep -qF 'CreateProcessA ""C:\Program Files\Course Viewer\viewer.exe" -nohome D:\index.html", window style 1 -> started' "$work/out"
 check "the first run copies the control" \
@@ -32,6 +34,7 @@ check "and registers it from the system folder" \
 "$tool" --machine "$work/m" >"$work/out" 2>&1
 check "a second run copies nothing" bash -c "! grep -q CopyFile '$work/out'"
 check "and registers again" grep -qF 'DLLSelfRegister "C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx" -> registered' "$work/out"
+mkdir -p "$work/m/d/COURSE"
 "$tool" --machine "$work/m" --argument 'pages\intro.html' --program 'D:\COURSE\tolOpen.exe' >"$work/out" 2>&1
 check "argument and program folder" grep -qF -- '-nohome D:\COURSE\pages\intro.html"' "$work/out"
 
@@ -51,6 +54,22 @@ expect_refusal "relative system folder" "--system-folder must be" --machine "$wo
 check "the system folder and current folder are taken from the options" \
   grep -qF 'GetSystemDirectoryA -> "C:\SYS32"' "$work/out"
 check "the drive is set back to C:" grep -qF 'ChangeDrive "C:\" -> C:' "$work/out"
+
+expect_refusal "a program on no drive" "--program 'Q:\' is on no drive" --machine "$work/m" --program 'Q:\tolOpen.exe'
+expect_refusal "a current folder that is not there" "--current-folder 'D:\none': the machine has no such folder" \
+  --machine "$work/m" --current-folder 'D:\none'
+mkdir -p "$work/elsewhere"
+ln -s "$work/elsewhere" "$work/m/d/link"
+expect_refusal "a folder that leads outside the machine" "leads outside it" --machine "$work/m" --program 'D:\link\tolOpen.exe'
+rm "$work/m/d/link"
+# Windows takes "/" for a separator: this system folder lies on C:, inside the machine.
+mkdir -p "$work/m/c$work/outside"
+"$tool" --machine "$work/m" --system-folder "C:\\/$work/outside" --current-folder 'D:\' >"$work/out" 2>&1
+check "a system folder written with / stays inside the machine" test ! -e "$work/outside"
+check "and is used there" test -d "$work/m/c$work/outside/macromed/flash"
+printf 'REGEDIT4\n[HKEY_CLASSES_ROOT\\.html]\n@=hex(1):41,00,42,00\n' >"$work/m/registry.reg"
+"$tool" --machine "$work/m" >"$work/out" 2>&1
+check "a trace line shows a NUL as \\0" grep -qF -- '-> REG_SZ "A\0B"' "$work/out"
 
 mkdir -p "$work/bad/d"
 printf 'REGEDIT4\n[HKEY_CLASSES_ROOT\\.html]\n@="htmlfile\n' >"$work/bad/registry.reg"
