@@ -1,22 +1,23 @@
-// Fuzz target: the REGEDIT4 reader of the simulated machine. Any text is read or refused with a
-// RegistryFileError; what is read writes back to a text that reads as the same registry.
+// Fuzz target: the registry file reader of the simulated machine, in every format it takes. Any
+// bytes are read or refused with a RegistryFileError; what is read writes back, in the format it
+// was read in, to a file that reads as the same registry.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
-#include "sim/regedit4.h"
+#include "sim/registry_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
-  sim::RegistryNode root;
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  sim::RegistryFile file;
   try {
-    root = sim::ParseRegistryText(text, "fuzz.reg");
+    file = sim::ParseRegistryFile(bytes, "fuzz.reg");
   } catch (const sim::RegistryFileError&) {
     return 0;
   }
-  const std::string written = sim::FormatRegistryText(root);
-  const std::string again = sim::FormatRegistryText(sim::ParseRegistryText(written, "written.reg"));
-  if (again != written) std::abort();
+  const std::string written = sim::FormatRegistryFile(file, file.classes_root);
+  const sim::RegistryFile again = sim::ParseRegistryFile(written, "written.reg");
+  if (again.format != file.format || sim::FormatRegistryFile(again, again.classes_root) != written) std::abort();
   return 0;
 }

@@ -99,6 +99,14 @@ std::vector<std::u16string> NormalizedNames(const std::u16string& path) {
   return names;
 }
 
+RegistryChange& Machine::ChangeOf(const std::u16string& key_path) {
+  for (RegistryChange& change : registry_changes_) {
+    if (FoldCase(change.key_path) == FoldCase(key_path)) return change;
+  }
+  registry_changes_.push_back({key_path, false, u"", {}});
+  return registry_changes_.back();
+}
+
 const char* OperationName(Operation operation) {
   return kOperationNames[static_cast<int>(operation)];
 }
@@ -305,13 +313,13 @@ common::Result<std::u16string> Machine::ExpandEnvironment(const std::u16string& 
 RegistryNode* Machine::KeyOf(platform::KeyHandle key) {
   if (key == platform::kClassesRoot) return &classes_root_;
   const auto it = open_keys_.find(key);
-  return it == open_keys_.end() ? nullptr : it->second.first;
+  return it == open_keys_.end() ? nullptr : it->second.node;
 }
 
 std::string Machine::KeyName(platform::KeyHandle key) const {
   if (key == platform::kClassesRoot) return "HKEY_CLASSES_ROOT";
   const auto it = open_keys_.find(key);
-  return it == open_keys_.end() ? "key " + std::to_string(key) : it->second.second;
+  return it == open_keys_.end() ? "key " + std::to_string(key) : it->second.name;
 }
 
 common::Result<platform::Status> Machine::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
@@ -324,18 +332,20 @@ common::Result<platform::Status> Machine::RegOpenKeyExA(platform::KeyHandle root
     Trace("RegOpenKeyExA " + name + " -> " + StatusText(*status) + " (injected)");
     return *status;
   }
-  RegistryNode* parent = KeyOf(root);
-  RegistryNode* node = parent == nullptr
-                           ? nullptr
-                           : parent->Find(SplitKeyPath(DecodeWindows1252(CString(sub_key))));
-  const platform::Status status = parent == nullptr ? 6 : node == nullptr ? 2 : platform::kSuccess;
-  if (status != platform::kSuccess) {
-    Trace("RegOpenKeyExA " + name + " -> " + StatusText(status));
-    return status;
+  RegistryNode* node = KeyOf(root);
+  std::u16string path = root == platform::kClassesRoot ? u"" : open_keys_.count(root) != 0 ? open_keys_[root].path : u"";
+  const platform::Status missing = node == nullptr ? 6 : 2;
+  for (const std::u16string& key_name : SplitKeyPath(DecodeWindows1252(CString(sub_key)))) {
+    if (node != nullptr) node = node->FindSubkey(key_name);
+    if (node != nullptr) path += (path.empty() ? u"" : u"\\") + node->Name();
+  }
+  if (node == nullptr) {
+    Trace("RegOpenKeyExA " + name + " -> " + StatusText(missing));
+    return missing;
   }
   *key = next_key_;
   next_key_ += 4;
-  open_keys_[*key] = {node, name};
+  open_keys_[*key] = {node, name, path};
   Trace("RegOpenKeyExA " + name + " -> opened");
   return platform::kSuccess;
 }
@@ -406,17 +416,23 @@ common::Result<platform::Status> Machine::RegCreateKeyExA(platform::KeyHandle ro
     return status;
   }
   bool any_created = false;
+  std::u16string created_path = root == platform::kClassesRoot ? u"" : open_keys_[root].path;
   for (const std::u16string& key_name : SplitKeyPath(path)) {
     bool created = false;
     node = &node->CreateSubkey(key_name, &created);
-    if (created) node->SetKeyClass(DecodeWindows1252(CString(key_class)));
+    created_path += (created_path.empty() ? u"" : u"\\") + node->Name();
+    if (created) {
+      node->SetKeyClass(DecodeWindows1252(CString(key_class)));
+      RegistryChange& change = ChangeOf(created_path);
+      change.created = true;
+      change.key_class = node->KeyClass();
+    }
     any_created = any_created || created;
   }
   *key = next_key_;
   next_key_ += 4;
-  open_keys_[*key] = {node, name};
+  open_keys_[*key] = {node, name, created_path};
   *disposition = any_created ? platform::kCreatedNewKey : platform::kOpenedExistingKey;
-  registry_changed_ = registry_changed_ || any_created;
   Trace("RegCreateKeyExA " + name + (any_created ? " -> created" : " -> opened"));
   return platform::kSuccess;
 }
@@ -437,8 +453,15 @@ common::Result<platform::Status> Machine::RegSetValueExA(platform::KeyHandle key
     Trace(what + " -> " + StatusText(6));
     return 6;
   }
-  node->SetValue({name, type, std::vector<std::uint8_t>(data, data + count)});
-  registry_changed_ = true;
+  RegistryValue value{name, type, std::vector<std::uint8_t>(data, data + count)};
+  const RegistryValue* before = node->FindValue(name);
+  if (before == nullptr || before->type != type || before->data != value.data) {
+    std::vector<std::u16string>& changed = ChangeOf(open_keys_[key].path).values;
+    bool listed = false;
+    for (const std::u16string& other : changed) listed = listed || FoldCase(other) == FoldCase(name);
+    if (!listed) changed.push_back(name);
+  }
+  node->SetValue(std::move(value));
   Trace(what + " <- " + ValueText(type, data, count));
   return platform::kSuccess;
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/platform.h"
+#include "sim/registry_file.h"
 #include "sim/registry_tree.h"
 
 namespace sim {
@@ -111,8 +112,8 @@ class Machine final : public platform::Platform {
   // Receives one line for each operation (the code-page conversions aside) with its outcome.
   void SetTrace(std::function<void(const std::string&)> trace) { trace_ = std::move(trace); }
 
-  // True once a run has created a key or written a value.
-  bool RegistryChanged() const { return registry_changed_; }
+  // The keys the run created and the values it changed, in order: what a save adds to the file.
+  const std::vector<RegistryChange>& RegistryChanges() const { return registry_changes_; }
 
   // Where a Windows path lies on the host, or nothing when its drive is not mapped or the path
   // would lead outside the drive's folder. Windows paths are split at "\\" and "/".
@@ -200,10 +201,16 @@ class Machine final : public platform::Platform {
   int next_file_ = 1;
   std::vector<Registration> registrations_;
   std::vector<KeyCreation> key_creations_;
-  bool registry_changed_ = false;
+  std::vector<RegistryChange> registry_changes_;
+  RegistryChange& ChangeOf(const std::u16string& key_path);
   std::map<std::u16string, std::pair<std::u16string, std::u16string>> environment_;
 
-  std::map<platform::KeyHandle, std::pair<RegistryNode*, std::string>> open_keys_;
+  struct OpenKey {
+    RegistryNode* node;
+    std::string name;     // for the trace
+    std::u16string path;  // below the classes root
+  };
+  std::map<platform::KeyHandle, OpenKey> open_keys_;
   platform::KeyHandle next_key_ = 0x1000;
 
   std::vector<Fault> faults_;

@@ -35,6 +35,30 @@ void RegistryNode::SetValue(RegistryValue value) {
   values_[std::move(folded)] = std::move(value);
 }
 
+void RegistryNode::DeleteSubkey(const std::u16string& name) { subkeys_.erase(FoldCase(name)); }
+
+void RegistryNode::DeleteValue(const std::u16string& name) { values_.erase(FoldCase(name)); }
+
+void RegistryNode::Overlay(RegistryNode&& overlay) {
+  // Onto an empty key the overlay moves whole (a file's keys mostly lie under one root).
+  if (values_.empty() && subkeys_.empty()) {
+    values_ = std::move(overlay.values_);
+    subkeys_ = std::move(overlay.subkeys_);
+    if (!overlay.key_class_.empty()) key_class_ = std::move(overlay.key_class_);
+    return;
+  }
+  for (auto& [folded, value] : overlay.values_) values_[folded] = std::move(value);
+  if (!overlay.key_class_.empty()) key_class_ = std::move(overlay.key_class_);
+  for (auto& [folded, subkey] : overlay.subkeys_) {
+    std::unique_ptr<RegistryNode>& slot = subkeys_[folded];
+    if (slot == nullptr) {
+      slot = std::move(subkey);
+    } else {
+      slot->Overlay(std::move(*subkey));
+    }
+  }
+}
+
 std::vector<std::u16string> SplitKeyPath(const std::u16string& path) {
   std::vector<std::u16string> names;
   std::size_t start = 0;

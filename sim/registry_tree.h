@@ -32,6 +32,11 @@ class RegistryNode {
 
   const RegistryValue* FindValue(const std::u16string& name) const;
   void SetValue(RegistryValue value);  // replaces a value of the same name
+  void DeleteSubkey(const std::u16string& name);  // with everything below it
+  void DeleteValue(const std::u16string& name);
+  // Lays `overlay` over this key: its subkeys are joined with these, its values replace values of
+  // the same name (as a user's classes lie over the machine's).
+  void Overlay(RegistryNode&& overlay);
 
   // Sorted by name without case, as the registry lists them.
   const std::map<std::u16string, std::unique_ptr<RegistryNode>>& Subkeys() const { return subkeys_; }

@@ -5,18 +5,24 @@
 //               [--current-folder WINPATH] [--system-folder WINPATH]
 //
 // DIR/registry.reg is HKEY_CLASSES_ROOT (REGEDIT4); each one-letter subfolder of DIR is the
-// drive of that letter (DIR/c is C:, DIR/d is D:). The registry is saved back after a run that
-// changed it. No path of the machine leads outside DIR.
+// drive of that letter (DIR/c is C:, DIR/d is D:). registry.reg may be a REGEDIT4 file or one
+// that Windows exports ("Windows Registry Editor Version 5.00", UTF-16 or UTF-8); a run that
+// changes the registry adds what it changed to it. No path of the machine leads outside DIR.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/platform.h"
 #include "common/text.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
-#include "sim/regedit4.h"
+#include "sim/registry_file.h"
+#include "registry/registry.h"
 #include "start/main.h"
 
 namespace {
@@ -25,12 +31,17 @@ namespace fs = std::filesystem;
 
 constexpr const char kUsage[] =
     "usage: tolopen-sim --machine DIR [--program WINPATH] [--argument TEXT]\n"
-    "                   [--current-folder WINPATH] [--system-folder WINPATH]\n"
+    "                   [--current-folder WINPATH] [--system-folder WINPATH] [--env NAME=VALUE]...\n"
+    "                   [--lookups]\n"
     "  --machine DIR             the machine: DIR/registry.reg and one folder per drive (DIR/c, DIR/d)\n"
     "  --program WINPATH         the launcher's path on the machine (default D:\\tolOpen.exe)\n"
     "  --argument TEXT           the command-line argument text (default: none)\n"
     "  --current-folder WINPATH  the current drive and folder at start (default: the program's folder)\n"
-    "  --system-folder WINPATH   the Windows system folder (default C:\\WINDOWS\\SYSTEM)\n";
+    "  --system-folder WINPATH   the Windows system folder (default C:\\WINDOWS\\SYSTEM)\n"
+    "  --env NAME=VALUE          an environment variable; SystemRoot, windir, SystemDrive, ProgramFiles,\n"
+    "                            ProgramFiles(x86) and CommonProgramFiles are derived from the system folder\n"
+    "  --lookups                 instead of a run: for every extension of the registry, the file type and\n"
+    "                            open command that the launcher's two lookups give (tab-separated)\n";
 
 struct Options {
   std::string machine;
@@ -38,7 +49,40 @@ struct Options {
   std::u16string argument;
   std::u16string current_folder;  // "" for the program's folder
   std::u16string system_folder = u"C:\\WINDOWS\\SYSTEM";
+  std::vector<std::pair<std::u16string, std::u16string>> environment;  // --env, in order
+  bool lookups = false;
 };
+
+// For every extension of the classes root, what the launcher's two lookups give.
+void PrintLookups(sim::Machine& machine) {
+  const platform::ScopedPlatform installed(machine);
+  for (const auto& entry : machine.ClassesRoot().Subkeys()) {
+    const std::u16string& extension = entry.second->Name();
+    if (extension.empty() || extension[0] != u'.') continue;
+    std::u16string file_type;
+    std::u16string open_command;
+    static_cast<void>(mdlRegistry::GetRegistryValue(platform::kClassesRoot, extension + u"\\", u"", file_type, u""));
+    static_cast<void>(mdlRegistry::GetRegistryValue(platform::kClassesRoot, file_type + u"\\shell\\open\\command",
+                                                    u"", open_command, u""));
+    std::printf("%s\t%s\t%s\n", sim::ToUtf8(extension).c_str(), sim::ToUtf8(file_type).c_str(),
+                sim::ToUtf8(open_command).c_str());
+  }
+}
+
+// The environment a Windows machine with this system folder has, as the trace states it.
+std::vector<std::pair<std::u16string, std::u16string>> DerivedEnvironment(const std::u16string& system_folder) {
+  std::u16string root = system_folder;
+  while (root.size() > 3 && root.back() == u'\\') root.pop_back();
+  root = root.substr(0, std::max<std::size_t>(root.rfind(u'\\'), 3));
+  if (root.size() > 3 && root.back() == u'\\') root.pop_back();
+  const std::u16string drive = system_folder.substr(0, 2);
+  return {{u"SystemRoot", root},
+          {u"windir", root},
+          {u"SystemDrive", drive},
+          {u"ProgramFiles", drive + u"\\Program Files"},
+          {u"ProgramFiles(x86)", drive + u"\\Program Files (x86)"},
+          {u"CommonProgramFiles", drive + u"\\Program Files\\Common Files"}};
+}
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "tolopen-sim: %s\n%s", problem.c_str(), kUsage);
@@ -61,8 +105,12 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
+    if (option == "--lookups") {
+      options.lookups = true;
+      continue;
+    }
     if (option != "--machine" && option != "--program" && option != "--argument" &&
-        option != "--current-folder" && option != "--system-folder") {
+        option != "--current-folder" && option != "--system-folder" && option != "--env") {
       return Usage("unknown option '" + option + "'");
     }
     if (i + 1 >= argc) return Usage(option + " needs a value");
@@ -74,6 +122,10 @@ int main(int argc, char** argv) {
       options.program = sim::FromUtf8(value);
     } else if (option == "--current-folder") {
       options.current_folder = sim::FromUtf8(value);
+    } else if (option == "--env") {
+      const std::size_t equals = value.find('=');
+      if (equals == 0 || equals == std::string::npos) return Usage("--env takes NAME=VALUE, not '" + value + "'");
+      options.environment.emplace_back(sim::FromUtf8(value.substr(0, equals)), sim::FromUtf8(value.substr(equals + 1)));
     } else if (option == "--system-folder") {
       options.system_folder = sim::FromUtf8(value);
     } else {
@@ -102,8 +154,10 @@ int main(int argc, char** argv) {
   const std::string registry_file = (fs::path(options.machine) / "registry.reg").string();
 
   sim::Machine machine;
+  sim::RegistryFile file;
   try {
-    machine.ClassesRoot() = sim::LoadRegistryFile(registry_file);
+    file = sim::LoadRegistryFile(registry_file);
+    machine.ClassesRoot() = std::move(file.classes_root);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tolopen-sim: %s\n", e.what());
     return 2;
@@ -140,20 +194,36 @@ int main(int argc, char** argv) {
   machine.SetCommandLineArgument(options.argument);
   machine.SetSystemFolder(options.system_folder);
   machine.SetCurrentFolder(options.current_folder);
+  for (const auto& [name, value] : DerivedEnvironment(options.system_folder)) machine.SetEnvironmentVariable(name, value);
+  for (const auto& [name, value] : options.environment) machine.SetEnvironmentVariable(name, value);
+  if (options.lookups) {
+    PrintLookups(machine);
+    std::exit(0);
+  }
   machine.SetTrace([](const std::string& line) { std::printf("%s\n", line.c_str()); });
+  for (const auto& [name, value] : DerivedEnvironment(options.system_folder)) {
+    bool given = false;
+    for (const auto& option : options.environment) given = given || sim::FoldCase(option.first) == sim::FoldCase(name);
+    if (!given) std::printf("Environment %s=%s (assumed)\n", sim::ToUtf8(name).c_str(), sim::ToUtf8(value).c_str());
+  }
+  for (const auto& [name, value] : options.environment) {
+    std::printf("Environment %s=%s (given)\n", sim::ToUtf8(name).c_str(), sim::ToUtf8(value).c_str());
+  }
 
   {
     const platform::ScopedPlatform installed(machine);
     mdlMain::Main();
   }
 
-  // A run that wrote nothing leaves the file as it was, byte for byte.
-  if (!machine.RegistryChanged()) return 0;
+  // A run that changed nothing leaves the file as it was, byte for byte; one that did adds
+  // just what it created or changed, in the file's own format and encoding. The machine's tree
+  // is not taken apart at the end (std::exit): for an exported registry that takes a while.
+  if (machine.RegistryChanges().empty()) std::exit(0);
   try {
-    sim::SaveRegistryFile(machine.ClassesRoot(), registry_file);
+    sim::SaveChanges(registry_file, file, machine.ClassesRoot(), machine.RegistryChanges());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tolopen-sim: %s\n", e.what());
-    return 1;
+    std::exit(1);
   }
-  return 0;
+  std::exit(0);
 }

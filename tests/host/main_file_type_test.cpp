@@ -1,6 +1,11 @@
 // The start-up sequence built with the course file-type registration on.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
+#include "sim/registry_file.h"
+
 #include "start/main.h"
 #include "tests/host/sim_fixture.h"
 
@@ -28,6 +33,39 @@ TEST_F(MainFileTypeTest, RegistersBeforeTheViewerStarts) {
   const auto started = std::find(calls.begin(), calls.end(), sim::Operation::kStartProcess);
   EXPECT_LT(registered, written) << "the control first, then the file type";
   EXPECT_LT(written, started);
+}
+
+// What a run created or changed is what a save adds to the registry file, and a second run,
+// which writes the same values again, changes nothing.
+TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
+  machine_.SetProgramPath(u"D:\\tolOpen.exe");
+  mdlMain::Main();
+  std::vector<std::string> changes;
+  for (const sim::RegistryChange& change : machine_.RegistryChanges()) {
+    std::string line = Show(change.key_path) + (change.created ? " created, class " + Show(change.key_class) : "");
+    for (const std::u16string& value : change.values) line += " [" + Show(value) + "]";
+    changes.push_back(line);
+  }
+  EXPECT_EQ(changes, (std::vector<std::string>{".tv1 created, class 1 []", "Tolvex Ubra created, class 1 [EditFlags]",
+                                               "Tolvex Ubra\\shell created, class 1",
+                                               "Tolvex Ubra\\shell\\open created, class 1",
+                                               "Tolvex Ubra\\shell\\open\\command created, class 1 []"}));
+  mdlMain::Main();
+  EXPECT_EQ(machine_.RegistryChanges().size(), changes.size()) << "the same values again are no change";
+
+  const std::string original = "REGEDIT4\r\n; a publisher's comment\r\n[HKEY_CLASSES_ROOT\\.html]\r\n@=\"htmlfile\"";
+  const sim::RegistryFile file = sim::ParseRegistryFile(original, "registry.reg");
+  const std::string path = (root_ / "registry.reg").string();
+  std::ofstream(path, std::ios::binary) << original;
+  sim::SaveChanges(path, file, machine_.ClassesRoot(), machine_.RegistryChanges());
+  std::ifstream saved_file(path, std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(saved_file)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(saved.substr(0, original.size() + 2), original + "\r\n") << "the file as it was, then the additions";
+  EXPECT_NE(saved.find("[HKEY_CLASSES_ROOT\\Tolvex Ubra\\shell\\open\\command]\r\n; class=1\r\n@=\"D:\\\\Download"),
+            std::string::npos) << saved;
+  sim::RegistryFile again = sim::ParseRegistryFile(saved, "registry.reg");
+  EXPECT_NE(again.classes_root.Find({u".tv1"}), nullptr);
+  EXPECT_NE(again.classes_root.Find({u".html"}), nullptr);
 }
 
 }  // namespace

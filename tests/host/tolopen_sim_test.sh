@@ -43,6 +43,31 @@ printf 'REGEDIT4\n[HKEY_CLASSES_ROOT\\.html]\n@="other"\n[HKEY_CLASSES_ROOT\\oth
 "$tool" --machine "$work/m" >"$work/out" 2>&1
 check "a second run reads the saved registry" grep -qF 'viewer.exe D:\index.html", window style 1' "$work/out"
 
+# What reg export writes on another machine: version 5, UTF-16, the machine's and the user's
+# classes, a viewer registered with %SystemRoot%.
+python3 - "$work/m/registry.reg" <<'PYTHON'
+import sys
+text = ("Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.html]\r\n@=\"htmlfile\"\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Course.Page\\shell\\open\\command]\r\n"
+        "@=hex(2):" + ",".join(f"{b:02x}" for b in "%SystemRoot%\\viewer.exe %1\0".encode("utf-16-le")) + "\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Classes\\.html]\r\n@=\"Course.Page\"\r\n")
+open(sys.argv[1], "wb").write(b"\xff\xfe" + text.encode("utf-16-le"))
+PYTHON
+cp "$work/m/registry.reg" "$work/export-before.reg"
+printf 'viewer' >"$work/m/c/WINDOWS/viewer.exe"
+"$tool" --machine "$work/m" >"$work/out" 2>&1
+check "an export of Windows runs: the user's class and the expanded viewer" \
+  grep -qF 'CreateProcessA "C:\WINDOWS\viewer.exe D:\index.html", window style 1 -> started' "$work/out"
+check "the trace says what it assumed" grep -qF 'Environment SystemRoot=C:\WINDOWS (assumed)' "$work/out"
+check "the export is left byte for byte" cmp -s "$work/m/registry.reg" "$work/export-before.reg"
+mkdir -p "$work/m/c/Other"
+printf 'viewer' >"$work/m/c/Other/viewer.exe"
+"$tool" --machine "$work/m" --env 'SystemRoot=C:\Other' >"$work/out" 2>&1
+check "--env gives a variable" grep -qF 'CreateProcessA "C:\Other\viewer.exe D:\index.html"' "$work/out"
+check "and the trace says so" grep -qF 'Environment SystemRoot=C:\Other (given)' "$work/out"
+expect_refusal "--env without =" "--env takes NAME=VALUE" --machine "$work/m" --env SystemRoot
+
 expect_refusal "missing machine folder" "does not exist" --machine "$work/none"
 expect_refusal "no --machine" "--machine is required"
 expect_refusal "unknown option" "unknown option '--frobnicate'" --machine "$work/m" --frobnicate

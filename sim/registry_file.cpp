@@ -1,0 +1,496 @@
+#include "sim/registry_file.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "sim/code_page.h"
+
+namespace sim {
+namespace {
+
+using View = std::u16string_view;
+
+constexpr std::string_view kRegedit4 = "REGEDIT4";
+constexpr std::string_view kVersion5 = "Windows Registry Editor Version 5.00";
+constexpr char16_t kClassesRoot[] = u"HKEY_CLASSES_ROOT";
+// The classes roots a file may hold, in the order they are laid over each other.
+constexpr const char16_t* kRoots[] = {u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes", kClassesRoot,
+                                      u"HKEY_CURRENT_USER\\Software\\Classes"};
+constexpr std::size_t kDeepestKey = 512;               // Windows keeps keys at most this deep
+constexpr std::size_t kLongestLine = 64 * 1024 * 1024;  // no registry export has longer lines
+
+View Trim(View s) {
+  while (!s.empty() && (s.front() == u' ' || s.front() == u'\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == u' ' || s.back() == u'\t' || s.back() == u'\r')) s.remove_suffix(1);
+  return s;
+}
+
+bool StartsWith(View s, View prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+bool StartsWithFolded(View s, View prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (FoldCase(s[i]) != FoldCase(prefix[i])) return false;
+  }
+  return true;
+}
+
+int HexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+bool IsTextType(std::uint32_t type) { return type == 1 || type == 2 || type == 7; }
+
+// UTF-16LE bytes as the ANSI bytes that RegQueryValueExA gives for them, and back.
+std::vector<std::uint8_t> AnsiFromUtf16(const std::vector<std::uint8_t>& bytes) {
+  std::u16string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) text += static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8);
+  const std::string ansi = EncodeWindows1252(text);
+  return {ansi.begin(), ansi.end()};
+}
+std::vector<std::uint8_t> Utf16FromAnsi(const std::vector<std::uint8_t>& bytes) {
+  const std::u16string text = DecodeWindows1252(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  std::vector<std::uint8_t> utf16;
+  for (const char16_t c : text) {
+    utf16.push_back(static_cast<std::uint8_t>(c));
+    utf16.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return utf16;
+}
+
+class Parser {
+ public:
+  Parser(const std::string& file_name) : file_(file_name) {}
+
+  RegistryFile Parse(std::string bytes) {
+    RegistryFile file;
+    file.bytes = std::move(bytes);
+    text_ = Decode(file.bytes, file.format);
+    RegistryNode roots[3];
+    RegistryNode* key = nullptr;
+    bool in_key = false;  // under a key line, also one that is passed over
+    bool root_used[3] = {};
+    bool header_seen = false;
+    while (NextLine()) {
+      const View line = Trim(line_);
+      if (!header_seen) {
+        file.crlf = position_ >= 2 && text_[position_ - 2] == u'\r';
+        header_seen = true;
+        continue;  // the header, checked by Decode
+      }
+      if (line.empty()) continue;
+      if (line.front() == u';') {
+        if (key != nullptr && StartsWith(line, u"; class=")) key->SetKeyClass(std::u16string(line.substr(8)));
+        continue;
+      }
+      if (line.front() == u'[') {
+        std::size_t root = 3;
+        key = OpenKey(roots, line, root);
+        in_key = true;
+        if (root < 3) root_used[root] = true;
+      } else {
+        if (!in_key) Fail("a value before the first [key] line");
+        if (key != nullptr) ReadValue(*key, line, file.format);
+      }
+    }
+    // The user's classes lie over HKEY_CLASSES_ROOT's, and those over the machine's.
+    file.classes_root = std::move(roots[0]);
+    file.classes_root.Overlay(std::move(roots[1]));
+    file.classes_root.Overlay(std::move(roots[2]));
+    // Keys added later go where they win when the file is read again: under the user's classes
+    // when the file has them, else HKEY_CLASSES_ROOT, else the machine's classes.
+    file.write_root = root_used[2] ? kRoots[2] : root_used[1] || !root_used[0] ? kClassesRoot : kRoots[0];
+    return file;
+  }
+
+ private:
+  [[noreturn]] void Fail(const std::string& message) const {
+    throw RegistryFileError(file_ + ":" + std::to_string(line_number_) + ": " + message);
+  }
+
+  std::u16string Decode(std::string_view bytes, RegistryFileFormat& format) {
+    std::u16string text;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+      if (bytes.size() % 2 != 0) Fail("a UTF-16 file of an odd number of bytes");
+      text.resize((bytes.size() - 2) / 2);
+      for (std::size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
+                                        static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
+      }
+      format = RegistryFileFormat::kVersion5Utf16;
+    } else {
+      if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+      const std::string_view first = bytes.substr(0, bytes.find_first_of("\r\n"));
+      if (first == kRegedit4) {
+        format = RegistryFileFormat::kRegedit4;
+        text = DecodeWindows1252(bytes);
+      } else {
+        format = RegistryFileFormat::kVersion5Utf8;
+        text = FromUtf8(bytes);
+        // Bytes that are not UTF-8 decode as U+FFFD; only then is the text compared whole.
+        if (text.find(u'\uFFFD') != std::u16string::npos && ToUtf8(text) != bytes) {
+          Fail("the file is neither UTF-16 with a byte-order mark nor UTF-8");
+        }
+      }
+    }
+    const View first = Trim(View(text).substr(0, View(text).find_first_of(u"\r\n")));
+    if (text.empty()) Fail("the file is empty; it must begin with REGEDIT4 or " + std::string(kVersion5));
+    const bool version5 = format != RegistryFileFormat::kRegedit4;
+    if (first != (version5 ? View(u"Windows Registry Editor Version 5.00") : View(u"REGEDIT4"))) {
+      line_number_ = 1;
+      Fail("the first line must be REGEDIT4 or " + std::string(kVersion5));
+    }
+    return text;
+  }
+
+  // The next logical line: a value whose hexadecimal data ends in "\" goes on in the next one.
+  // A line that does not go on is a view of the text; one that does is joined in `joined_`.
+  bool NextLine() {
+    if (position_ >= text_.size()) return false;
+    joined_.clear();
+    bool joining = false;
+    ++line_number_;
+    for (;;) {
+      std::size_t end = text_.find(u'\n', position_);
+      if (end == std::u16string::npos) end = text_.size();
+      View piece = View(text_).substr(position_, end - position_);
+      position_ = end + 1;
+      if (!piece.empty() && piece.back() == u'\r') piece.remove_suffix(1);
+      if (joining) joined_ += Trim(piece);
+      const View whole = Trim(joining ? View(joined_) : piece);
+      if (whole.size() > kLongestLine) Fail("a line longer than 64 MiB");
+      // A comment ends with its line, also one that ends in "\".
+      const bool continues = !whole.empty() && whole.front() != u';' && whole.back() == u'\\' &&
+                             whole.find(u"=hex") != View::npos && position_ < text_.size();
+      if (!continues) {
+        line_ = whole;
+        return true;
+      }
+      if (!joining) joined_.assign(piece);
+      joining = true;
+      joined_.resize(joined_.find_last_of(u'\\'));
+      ++line_number_;
+    }
+  }
+
+  // The key of a [key] line, created when missing; null for a key outside the classes roots or
+  // one that the line deletes. `root` receives which classes root it lies under.
+  RegistryNode* OpenKey(RegistryNode (&roots)[3], View line, std::size_t& root) {
+    if (line.back() != u']') Fail("a key line must end in ]");
+    View path = line.substr(1, line.size() - 2);
+    const bool deleting = !path.empty() && path.front() == u'-';
+    if (deleting) path.remove_prefix(1);
+    for (root = 0; root < 3; ++root) {
+      const View name = kRoots[root];
+      if (StartsWithFolded(path, name) && (path.size() == name.size() || path[name.size()] == u'\\')) break;
+    }
+    if (root == 3) return nullptr;  // not a class: nothing the launcher reads
+    path.remove_prefix(View(kRoots[root]).size());
+    std::vector<View> names;
+    for (std::size_t start = 0; start < path.size();) {
+      std::size_t end = path.find(u'\\', start);
+      if (end == View::npos) end = path.size();
+      if (end > start) names.push_back(path.substr(start, end - start));
+      start = end + 1;
+    }
+    if (names.size() > kDeepestKey) Fail("a key deeper than the 512 levels Windows allows");
+    RegistryNode* node = &roots[root];
+    if (deleting) {
+      for (std::size_t i = 0; node != nullptr && i + 1 < names.size(); ++i) node = node->FindSubkey(std::u16string(names[i]));
+      if (node != nullptr && !names.empty()) node->DeleteSubkey(std::u16string(names.back()));
+      path_root_ = 3;  // the keys below may be gone: nothing of the last path is reused
+      return nullptr;
+    }
+    // Exports list a key's parents before it: the part of the path shared with the last key line
+    // is found again without a lookup.
+    std::size_t shared = 0;
+    if (path_root_ == root) {
+      while (shared < names.size() && shared < path_names_.size() &&
+             FoldCase(std::u16string(names[shared])) == path_names_[shared]) {
+        ++shared;
+      }
+    }
+    path_names_.resize(shared);
+    path_nodes_.resize(shared);
+    if (shared > 0) node = path_nodes_.back();
+    for (std::size_t i = shared; i < names.size(); ++i) {
+      node = &node->CreateSubkey(std::u16string(names[i]));
+      path_names_.push_back(FoldCase(std::u16string(names[i])));
+      path_nodes_.push_back(node);
+    }
+    path_root_ = root;
+    return node;
+  }
+
+  // A quoted text at the start of `s`, with \\ and \" unescaped; `s` moves past it.
+  std::u16string QuotedText(View& s) {
+    if (s.empty() || s.front() != u'"') Fail("expected a quoted text");
+    std::u16string text;
+    std::size_t i = 1;
+    std::size_t run = 1;  // the start of the characters not yet copied
+    for (; i < s.size() && s[i] != u'"'; ++i) {
+      if (s[i] == u'\\') {
+        if (i + 1 >= s.size() || (s[i + 1] != u'\\' && s[i + 1] != u'"')) {
+          Fail("in a quoted text a backslash is written \\\\ and a quote \\\"");
+        }
+        text.append(s.substr(run, i - run));
+        run = ++i;
+      }
+    }
+    if (i < s.size()) text.append(s.substr(run, i - run));
+    if (i >= s.size()) Fail("a quoted text has no closing quote");
+    s.remove_prefix(i + 1);
+    return text;
+  }
+
+  std::vector<std::uint8_t> HexBytes(View s) {
+    std::vector<std::uint8_t> bytes;
+    s = Trim(s);
+    bytes.reserve((s.size() + 1) / 3);
+    while (!s.empty()) {
+      const std::size_t comma = s.find(u',');
+      const View item = Trim(s.substr(0, comma));
+      if (item.size() != 2 || HexDigit(item[0]) < 0 || HexDigit(item[1]) < 0) {
+        Fail("hexadecimal data is pairs of hex digits separated by commas");
+      }
+      bytes.push_back(static_cast<std::uint8_t>(HexDigit(item[0]) * 16 + HexDigit(item[1])));
+      if (comma == View::npos) break;
+      s.remove_prefix(comma + 1);
+      if (Trim(s).empty()) Fail("hexadecimal data ends in a comma");
+    }
+    return bytes;
+  }
+
+  std::uint32_t HexNumber(View digits, const char* message) {
+    if (digits.empty() || digits.size() > 8) Fail(message);
+    std::uint32_t number = 0;
+    for (const char16_t c : digits) {
+      if (HexDigit(c) < 0) Fail(message);
+      number = number * 16 + static_cast<std::uint32_t>(HexDigit(c));
+    }
+    return number;
+  }
+
+  void ReadValue(RegistryNode& key, View line, RegistryFileFormat format) {
+    RegistryValue value;
+    if (line.front() == u'@') {
+      line.remove_prefix(1);
+    } else {
+      value.name = QuotedText(line);
+    }
+    line = Trim(line);
+    if (line.empty() || line.front() != u'=') Fail("expected = after the value name");
+    line = Trim(line.substr(1));
+    if (line.empty()) Fail("a value needs data");
+    if (line.front() == u'"') {
+      const std::string text = EncodeWindows1252(QuotedText(line));
+      if (!Trim(line).empty()) Fail("unexpected text after the quoted value");
+      value.type = 1;
+      value.data.reserve(text.size() + 1);
+      value.data.assign(text.begin(), text.end());
+      value.data.push_back(0);
+    } else if (StartsWith(line, u"dword:")) {
+      const std::uint32_t number = HexNumber(line.substr(6), "dword: takes 1 to 8 hexadecimal digits");
+      value.type = 4;
+      for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
+    } else if (StartsWith(line, u"hex:")) {
+      value.type = 3;
+      value.data = HexBytes(line.substr(4));
+    } else if (StartsWith(line, u"hex(")) {
+      const std::size_t close = line.find(u"):");
+      value.type = HexNumber(close == View::npos ? View() : line.substr(4, close - 4),
+                             "hex(N): takes the type as 1 to 8 hexadecimal digits");
+      value.data = HexBytes(line.substr(close + 2));
+      // Text types of a version 5 file hold UTF-16; the ANSI entries give them in the code page.
+      if (format != RegistryFileFormat::kRegedit4 && IsTextType(value.type)) value.data = AnsiFromUtf16(value.data);
+    } else if (line == u"-") {
+      key.DeleteValue(value.name);
+      return;
+    } else {
+      Fail("value data must be \"text\", dword:, hex:, hex(N): or -");
+    }
+    key.SetValue(std::move(value));
+  }
+
+  const std::string& file_;
+  std::u16string text_;
+  std::size_t position_ = 0;
+  int line_number_ = 0;
+  View line_;
+  std::u16string joined_;
+  // The last key line's path: its root, names (folded) and keys.
+  std::size_t path_root_ = 3;
+  std::vector<std::u16string> path_names_;
+  std::vector<RegistryNode*> path_nodes_;
+};
+
+std::u16string Quote(const std::u16string& text) {
+  std::u16string quoted = u"\"";
+  for (const char16_t c : text) {
+    if (c == u'\\' || c == u'"') quoted += u'\\';
+    quoted += c;
+  }
+  return quoted + u"\"";
+}
+
+// Text that reads back as the same bytes: one final NUL, no other NUL and no line break.
+bool IsPlainText(const RegistryValue& value) {
+  if (value.type != 1 || value.data.empty() || value.data.back() != 0) return false;
+  for (std::size_t i = 0; i + 1 < value.data.size(); ++i) {
+    const std::uint8_t b = value.data[i];
+    if (b == 0 || b == '\n' || b == '\r') return false;
+  }
+  return true;
+}
+
+class Writer {
+ public:
+  Writer(const RegistryFile& file) : file_(file), end_(file.crlf ? u"\r\n" : u"\n") {}
+
+  void Key(const std::u16string& path, const std::u16string& key_class) {
+    text_ += end_ + u"[" + file_.write_root + (path.empty() ? u"" : u"\\" + path) + u"]" + end_;
+    if (!key_class.empty()) text_ += u"; class=" + key_class + end_;
+  }
+
+  void Value(const RegistryValue& value) {
+    std::u16string line = value.name.empty() ? u"@=" : Quote(value.name) + u"=";
+    if (IsPlainText(value)) {
+      line += Quote(DecodeWindows1252(std::string_view(reinterpret_cast<const char*>(value.data.data()),
+                                                       value.data.size() - 1)));
+    } else if (value.type == 4 && value.data.size() == 4) {
+      char digits[9];
+      const std::uint32_t number = value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
+                                   static_cast<std::uint32_t>(value.data[3]) << 24;
+      std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(number));
+      line += u"dword:" + DecodeWindows1252(digits);
+    } else {
+      char prefix[16];
+      std::snprintf(prefix, sizeof prefix, value.type == 3 ? "hex:" : "hex(%x):", static_cast<unsigned>(value.type));
+      line += DecodeWindows1252(prefix);
+      const bool utf16 = file_.format != RegistryFileFormat::kRegedit4 && IsTextType(value.type);
+      const std::vector<std::uint8_t> data = utf16 ? Utf16FromAnsi(value.data) : value.data;
+      for (std::size_t i = 0, column = line.size(); i < data.size(); ++i) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned>(data[i]));
+        line += DecodeWindows1252(pair);
+        column += 2;
+        if (i + 1 < data.size()) {
+          line += u',';
+          if (++column > 76) {
+            line += u"\\" + end_ + u"  ";
+            column = 2;
+          }
+        }
+      }
+    }
+    text_ += line + end_;
+  }
+
+  // The text in the file's encoding.
+  std::string Encoded() const {
+    switch (file_.format) {
+      case RegistryFileFormat::kRegedit4:
+        return EncodeWindows1252(text_);
+      case RegistryFileFormat::kVersion5Utf8:
+        return ToUtf8(text_);
+      case RegistryFileFormat::kVersion5Utf16:
+        break;
+    }
+    std::string bytes;
+    for (const char16_t c : text_) {
+      bytes += static_cast<char>(c & 0xFF);
+      bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+  }
+
+  std::u16string& Text() { return text_; }
+
+ private:
+  const RegistryFile& file_;
+  const std::u16string end_;
+  std::u16string text_;
+};
+
+void WriteKeys(Writer& writer, const RegistryNode& node, const std::u16string& path) {
+  if (!path.empty() || !node.Values().empty() || !node.KeyClass().empty()) writer.Key(path, node.KeyClass());
+  for (const auto& entry : node.Values()) writer.Value(entry.second);
+  for (const auto& entry : node.Subkeys()) {
+    WriteKeys(writer, *entry.second, path.empty() ? entry.second->Name() : path + u"\\" + entry.second->Name());
+  }
+}
+
+}  // namespace
+
+RegistryFile ParseRegistryFile(std::string_view bytes, const std::string& file_name) {
+  return Parser(file_name).Parse(std::string(bytes));
+}
+
+RegistryFile LoadRegistryFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) throw RegistryFileError(path + ": cannot be read");
+  std::string content(static_cast<std::size_t>(file.tellg()), '\0');
+  file.seekg(0);
+  if (!file.read(content.data(), static_cast<std::streamsize>(content.size()))) {
+    throw RegistryFileError(path + ": cannot be read");
+  }
+  return Parser(path).Parse(std::move(content));
+}
+
+std::string FormatChanges(const RegistryFile& file, const RegistryNode& root,
+                          const std::vector<RegistryChange>& changes) {
+  Writer writer(file);
+  for (const RegistryChange& change : changes) {
+    const RegistryNode* key = &root;
+    for (const std::u16string& name : SplitKeyPath(change.key_path)) {
+      if (key != nullptr) key = key->FindSubkey(name);
+    }
+    if (key == nullptr) continue;
+    writer.Key(change.key_path, change.created ? change.key_class : std::u16string());
+    for (const std::u16string& name : change.values) {
+      if (const RegistryValue* value = key->FindValue(name)) writer.Value(*value);
+    }
+  }
+  return writer.Encoded();
+}
+
+std::string FormatRegistryFile(const RegistryFile& file, const RegistryNode& root) {
+  Writer writer(file);
+  writer.Text() = file.format == RegistryFileFormat::kRegedit4 ? u"REGEDIT4" : u"Windows Registry Editor Version 5.00";
+  writer.Text() += file.crlf ? u"\r\n" : u"\n";
+  WriteKeys(writer, root, u"");
+  const std::string body = writer.Encoded();
+  return file.format == RegistryFileFormat::kVersion5Utf16 ? "\xFF\xFE" + body : body;
+}
+
+void SaveChanges(const std::string& path, const RegistryFile& file, const RegistryNode& root,
+                 const std::vector<RegistryChange>& changes) {
+  // The file's own last line ends before the added ones begin.
+  const bool utf16 = file.format == RegistryFileFormat::kVersion5Utf16;
+  const std::string line_feed = utf16 ? std::string("\n\0", 2) : "\n";
+  std::string content = file.bytes;
+  if (content.size() < line_feed.size() || content.compare(content.size() - line_feed.size(), line_feed.size(), line_feed) != 0) {
+    content += file.crlf ? (utf16 ? std::string("\r\0", 2) : "\r") + line_feed : line_feed;
+  }
+  content += FormatChanges(file, root, changes);
+  const std::string temporary = path + ".new";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << content;
+    out.flush();
+    if (!out) {
+      std::remove(temporary.c_str());
+      throw RegistryFileError(path + ": cannot be written");
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    throw RegistryFileError(path + ": cannot be replaced");
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,69 @@
+// The simulated machine's HKEY_CLASSES_ROOT, read from a registry file as Windows exports it
+// and added to as the launcher changes it.
+//
+// Formats: "REGEDIT4" files in the ANSI code page (Windows-1252), and "Windows Registry Editor
+// Version 5.00" files in UTF-16LE with a byte-order mark (reg export, regedit) or in UTF-8;
+// lines end in LF or CR LF:
+//   Windows Registry Editor Version 5.00
+//   [HKEY_CLASSES_ROOT\.html]              also HKEY_LOCAL_MACHINE\SOFTWARE\Classes\... and
+//   @="htmlfile"                           HKEY_CURRENT_USER\Software\Classes\...; other keys
+//   "EditFlags"=dword:00010000             are passed over
+//   "Data"=hex:01,02,\                     a final "\" continues on the next line
+//     03
+//   "Path"=hex(2):25,00,41,00,25,00,00,00  any type by number; in version 5 files the text
+//   "Old"=-                                types hold UTF-16
+//   [-HKEY_CLASSES_ROOT\.old]              deletes a key or a value
+// Lines that begin with ";" are comments; "; class=TEXT" after a key line records its class.
+// The classes root is the machine's classes with HKEY_CLASSES_ROOT's and then the user's laid
+// over them, as Windows merges them.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/registry_tree.h"
+
+namespace sim {
+
+// A file that cannot be read or does not follow the format; the message names file and line.
+class RegistryFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class RegistryFileFormat { kRegedit4, kVersion5Utf16, kVersion5Utf8 };
+
+struct RegistryFile {
+  RegistryNode classes_root;
+  RegistryFileFormat format = RegistryFileFormat::kRegedit4;
+  bool crlf = false;               // lines end in CR LF
+  std::u16string write_root;       // the root that keys added to the file are written under
+  std::string bytes;               // the file as it was read
+};
+
+// A key that a run created or whose values it changed; `values` names those values.
+struct RegistryChange {
+  std::u16string key_path;         // below the classes root, names joined by "\"
+  bool created = false;
+  std::u16string key_class;        // of a created key
+  std::vector<std::u16string> values;
+};
+
+// The whole file, or an error: never a half-read registry.
+RegistryFile ParseRegistryFile(std::string_view bytes, const std::string& file_name);
+RegistryFile LoadRegistryFile(const std::string& path);
+
+// The changes as the sections that add them to the file: in its format, encoding and line ends.
+std::string FormatChanges(const RegistryFile& file, const RegistryNode& root,
+                          const std::vector<RegistryChange>& changes);
+// A whole file of the format that holds `root`: its header, then every key and value.
+std::string FormatRegistryFile(const RegistryFile& file, const RegistryNode& root);
+
+// Adds the changes at the end of the file, which is otherwise left as it was; the file is
+// replaced whole, so a failed save leaves it as it was.
+void SaveChanges(const std::string& path, const RegistryFile& file, const RegistryNode& root,
+                 const std::vector<RegistryChange>& changes);
+
+}  // namespace sim

@@ -1,0 +1,210 @@
+// The simulated machine's registry file: what it reads, what it writes back, what it refuses.
+#include <gtest/gtest.h>
+
+#include "sim/code_page.h"
+#include "sim/registry_file.h"
+
+namespace tests {
+namespace {
+
+using sim::RegistryNode;
+
+RegistryNode Parse(std::string_view text, const std::string& name) {
+  return sim::ParseRegistryFile(text, name).classes_root;
+}
+
+// A version 5 file as reg export writes it: UTF-16LE with a byte-order mark, CR LF.
+std::string Utf16File(const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  return bytes;
+}
+
+const sim::RegistryValue* ValueAt(RegistryNode& root, const std::u16string& path,
+                                  const std::u16string& name) {
+  RegistryNode* node = root.Find(sim::SplitKeyPath(path));
+  return node == nullptr ? nullptr : node->FindValue(name);
+}
+
+TEST(RegistryFileTest, ReadsEveryKindOfValue) {
+  RegistryNode root = Parse(
+      "REGEDIT4\r\n"
+      "; a comment\r\n"
+      "\r\n"
+      "[HKEY_CLASSES_ROOT\\.html]\r\n"
+      "@=\"htmlfile\"\r\n"
+      "[HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command]\n"
+      "@=\"\\\"C:\\\\Program Files\\\\v.exe\\\" %1\"\n"
+      "\"EditFlags\"=dword:00010000\n"
+      "\"Bin\"=hex:01,02,\\\n"
+      "  03\n"
+      "\"Exp\"=hex(2):25,41,25,00\n"
+      "\"caf\xE9\"=\"\x80\"\n",
+      "test.reg");
+  const struct {
+    std::u16string path;
+    std::u16string name;
+    std::uint32_t type;
+    std::vector<std::uint8_t> data;
+  } expected[] = {
+      {u".html", u"", 1, {'h', 't', 'm', 'l', 'f', 'i', 'l', 'e', 0}},
+      {u"HTMLFILE\\Shell\\open\\command", u"editflags", 4, {0, 0, 1, 0}},
+      {u"htmlfile\\shell\\open\\command", u"Bin", 3, {1, 2, 3}},
+      {u"htmlfile\\shell\\open\\command", u"Exp", 2, {0x25, 0x41, 0x25, 0}},
+      {u"htmlfile\\shell\\open\\command", u"caf\u00E9", 1, {0x80, 0}},
+  };
+  for (const auto& e : expected) {
+    const sim::RegistryValue* value = ValueAt(root, e.path, e.name);
+    ASSERT_NE(value, nullptr) << sim::ToUtf8(e.path) << " " << sim::ToUtf8(e.name);
+    EXPECT_EQ(value->type, e.type);
+    EXPECT_EQ(value->data, e.data) << sim::ToUtf8(e.name);
+  }
+  const sim::RegistryValue* command = ValueAt(root, u"htmlfile\\shell\\open\\command", u"");
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(std::string(command->data.begin(), command->data.end() - 1), "\"C:\\Program Files\\v.exe\" %1");
+}
+
+TEST(RegistryFileTest, WritesWhatItReadsBackInEachFormat) {
+  RegistryNode root;
+  RegistryNode& key = root.CreateSubkey(u"Tolvex Ubra").CreateSubkey(u"shell");
+  key.SetKeyClass(u"1");
+  key.SetValue({u"", 1, {'a', '\\', '"', 0xE9, 0}});
+  key.SetValue({u"Lines", 1, {'a', '\n', 'b', 0}});  // text with a line break goes as hex(1)
+  key.SetValue({u"NoNul", 1, {'a', 'b'}});
+  key.SetValue({u"Exp", 2, {'%', 'A', '%', 0}});
+  key.SetValue({u"Flags", 4, {0, 0, 1, 0}});
+  key.SetValue({u"Long", 3, std::vector<std::uint8_t>(100, 0xAB)});
+  key.SetValue({u"Empty", 3, {}});
+  root.CreateSubkey(u"empty key");
+  for (const auto format : {sim::RegistryFileFormat::kRegedit4, sim::RegistryFileFormat::kVersion5Utf16,
+                            sim::RegistryFileFormat::kVersion5Utf8}) {
+    sim::RegistryFile file;
+    file.format = format;
+    file.crlf = format == sim::RegistryFileFormat::kVersion5Utf16;
+    file.write_root = u"HKEY_CLASSES_ROOT";
+    const std::string text = sim::FormatRegistryFile(file, root);
+    sim::RegistryFile again = sim::ParseRegistryFile(text, "saved.reg");
+    EXPECT_EQ(again.format, format);
+    EXPECT_EQ(sim::FormatRegistryFile(again, again.classes_root), text);
+    EXPECT_NE(again.classes_root.FindSubkey(u"empty key"), nullptr) << "an empty key survives a save";
+    EXPECT_EQ(sim::ToUtf8(again.classes_root.Find({u"Tolvex Ubra", u"shell"})->KeyClass()), "1") << "and a class";
+    for (const auto& entry : key.Values()) {
+      const sim::RegistryValue* value = ValueAt(again.classes_root, u"Tolvex Ubra\\shell", entry.second.name);
+      ASSERT_NE(value, nullptr) << sim::ToUtf8(entry.second.name);
+      EXPECT_EQ(value->type, entry.second.type);
+      EXPECT_EQ(value->data, entry.second.data);
+    }
+  }
+}
+
+// What reg export writes: version 5, UTF-16, the classes of the machine and of the user,
+// other keys, deletions.
+TEST(RegistryFileTest, ReadsWhatWindowsExports) {
+  sim::RegistryFile file = sim::ParseRegistryFile(Utf16File(
+      u"Windows Registry Editor Version 5.00\r\n\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.html]\r\n@=\"htmlfile\"\r\n\"Old\"=\"x\"\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\htmlfile\\shell\\open\\command]\r\n"
+      u"@=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,74,00,25,00,\\\r\n"
+      u"  5c,00,e9,00,20,00,25,00,31,00,00,00\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.gone]\r\n@=\"x\"\r\n"
+      u"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.gone]\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft]\r\n\"Other\"=\"passed over\"\r\n"
+      u"[HKEY_CURRENT_USER\\Software\\Classes\\.html]\r\n@=\"userfile\"\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.html]\r\n\"Old\"=-\r\n"),
+      "export.reg");
+  EXPECT_EQ(file.format, sim::RegistryFileFormat::kVersion5Utf16);
+  EXPECT_TRUE(file.crlf);
+  EXPECT_EQ(sim::ToUtf8(file.write_root), "HKEY_CURRENT_USER\\Software\\Classes");
+  RegistryNode& root = file.classes_root;
+  const sim::RegistryValue* html = ValueAt(root, u".html", u"");
+  ASSERT_NE(html, nullptr);
+  EXPECT_EQ(std::string(html->data.begin(), html->data.end()), std::string("userfile", 9)) << "the user's class wins";
+  const sim::RegistryValue* command = ValueAt(root, u"htmlfile\\shell\\open\\command", u"");
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(command->type, 2u);
+  EXPECT_EQ(std::string(command->data.begin(), command->data.end()), std::string("%SystemRoot%\\\xE9 %1\0", 18))
+      << "UTF-16 text as the ANSI entries give it";
+  EXPECT_EQ(root.FindSubkey(u".gone"), nullptr);
+  EXPECT_EQ(root.FindSubkey(u"Microsoft"), nullptr);
+  EXPECT_EQ(ValueAt(root, u".html", u"Old"), nullptr) << "=- deletes a value";
+
+  // UTF-8 without a byte-order mark reads the same.
+  const sim::RegistryFile utf8 = sim::ParseRegistryFile(
+      "Windows Registry Editor Version 5.00\n[HKEY_CLASSES_ROOT\\.t\xC3\xA9]\n@=\"caf\xC3\xA9\"\n", "utf8.reg");
+  EXPECT_EQ(utf8.format, sim::RegistryFileFormat::kVersion5Utf8);
+  EXPECT_NE(utf8.classes_root.FindSubkey(u".t\u00E9"), nullptr);
+}
+
+// A save adds only the keys and values that changed, in the file's own encoding.
+TEST(RegistryFileTest, ASaveAddsOnlyWhatChanged) {
+  const std::string original = Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n; kept\r\n"
+                                         u"[HKEY_CLASSES_ROOT\\.html]\r\n@=\"htmlfile\"\r\n");
+  sim::RegistryFile file = sim::ParseRegistryFile(original, "export.reg");
+  RegistryNode& root = file.classes_root;
+  RegistryNode& command = root.CreateSubkey(u"Tolvex Ubra").CreateSubkey(u"shell");
+  command.SetKeyClass(u"1");
+  command.SetValue({u"", 1, {'x', 0}});
+  const std::string added = sim::FormatChanges(file, root, {{u"Tolvex Ubra\\shell", true, u"1", {u""}}});
+  EXPECT_EQ(added, Utf16File(u"\r\n[HKEY_CLASSES_ROOT\\Tolvex Ubra\\shell]\r\n; class=1\r\n@=\"x\"\r\n").substr(2));
+  const sim::RegistryFile again = sim::ParseRegistryFile(original + added, "saved.reg");
+  EXPECT_EQ(sim::FormatRegistryFile(again, again.classes_root), sim::FormatRegistryFile(file, root));
+}
+
+TEST(RegistryFileTest, RefusesBadFilesNamingTheLine) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"", "bad.reg:0: the file is empty"},
+      {"REGEDIT5\n", "bad.reg:1: the first line must be REGEDIT4 or Windows Registry Editor"},
+      {"\xFF\xFEW", "bad.reg:0: a UTF-16 file of an odd number"},
+      {"Windows Registry Editor Version 5.00\n\xC3(\n", "bad.reg:0: the file is neither UTF-16"},
+      {"REGEDIT4\n@=\"x\"\n", "bad.reg:2: a value before the first [key] line"},
+      {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a\n", "bad.reg:2: a key line must end in ]"},
+      {"REGEDIT4\n\n[HKEY_CLASSES_ROOT\\a]\n@=\"x\n", "bad.reg:4: a quoted text has no closing quote"},
+      {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=dword:123456789\n", "bad.reg:3: dword: takes 1 to 8"},
+      {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=hex:1,02\n", "bad.reg:3: hexadecimal data is pairs"},
+      {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=hex:01,\n", "bad.reg:3: hexadecimal data ends in a comma"},
+      {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\" \"x\"\n", "bad.reg:3: expected = after the value name"},
+      {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=42\n", "bad.reg:3: value data must be"},
+      {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=\"C:\\x\"\n", "bad.reg:3: in a quoted text a backslash"},
+  };
+  for (const auto& c : cases) {
+    try {
+      Parse(c.text, "bad.reg");
+      ADD_FAILURE() << "accepted: " << c.text;
+    } catch (const sim::RegistryFileError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+    }
+  }
+}
+
+// A comment that ends in "\" does not swallow the next line; keys go 512 levels deep, no deeper.
+TEST(RegistryFileTest, CommentsAndDepth) {
+  RegistryNode root = Parse(
+      "REGEDIT4\n; was: \"x\"=hex:00,\\\n[HKEY_CLASSES_ROOT\\a]\n@=\"kept\"\n", "c.reg");
+  ASSERT_NE(ValueAt(root, u"a", u""), nullptr);
+  std::string deep;
+  for (int i = 0; i < 512; ++i) deep += "\\k";
+  EXPECT_NO_THROW(Parse("REGEDIT4\n[HKEY_CLASSES_ROOT" + deep + "]\n", "deep.reg"));
+  try {
+    Parse("REGEDIT4\n[HKEY_CLASSES_ROOT" + deep + "\\k]\n", "deep.reg");
+    ADD_FAILURE() << "513 levels were accepted";
+  } catch (const sim::RegistryFileError& e) {
+    EXPECT_EQ(std::string(e.what()), "deep.reg:2: a key deeper than the 512 levels Windows allows");
+  }
+}
+
+TEST(CodePageTest, Windows1252) {
+  EXPECT_EQ(sim::EncodeWindows1252(u"a\u00E9\u20AC\u0416\U0001F600"), "a\xE9\x80??");
+  EXPECT_EQ(sim::EncodeWindows1252(u"Prohl\u00ED\u017Ee\u010D \u0159\u016F\u017E\u011B"), "Prohl\xED\x9E" "ec ru\x9E" "e")
+      << "a letter Windows-1252 lacks is written as its best fit";
+  EXPECT_EQ(sim::ToUtf8(sim::DecodeWindows1252("\x80\x81\xFF")), "\u20AC\u0081\u00FF");
+  EXPECT_EQ(sim::ToUtf8(sim::FromUtf8("a\xC3\xA9\xF0\x9F\x98\x80\xFFz")), "a\u00E9\U0001F600\uFFFDz");
+}
+
+}  // namespace
+}  // namespace tests
