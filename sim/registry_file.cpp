@@ -43,6 +43,15 @@ int HexDigit(char16_t c) {
   return -1;
 }
 
+// True when `name` folds to `folded`.
+bool SameFolded(View name, const std::u16string& folded) {
+  if (name.size() != folded.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (FoldCase(name[i]) != folded[i]) return false;
+  }
+  return true;
+}
+
 bool IsTextType(std::uint32_t type) { return type == 1 || type == 2 || type == 7; }
 
 // UTF-16LE bytes as the ANSI bytes that RegQueryValueExA gives for them, and back.
@@ -209,8 +218,7 @@ class Parser {
     // is found again without a lookup.
     std::size_t shared = 0;
     if (path_root_ == root) {
-      while (shared < names.size() && shared < path_names_.size() &&
-             FoldCase(std::u16string(names[shared])) == path_names_[shared]) {
+      while (shared < names.size() && shared < path_names_.size() && SameFolded(names[shared], path_names_[shared])) {
         ++shared;
       }
     }
@@ -218,8 +226,9 @@ class Parser {
     path_nodes_.resize(shared);
     if (shared > 0) node = path_nodes_.back();
     for (std::size_t i = shared; i < names.size(); ++i) {
-      node = &node->CreateSubkey(std::u16string(names[i]));
-      path_names_.push_back(FoldCase(std::u16string(names[i])));
+      std::u16string folded = FoldCase(std::u16string(names[i]));
+      path_names_.push_back(folded);
+      node = &node->CreateSubkey(std::u16string(names[i]), std::move(folded));
       path_nodes_.push_back(node);
     }
     path_root_ = root;

@@ -10,9 +10,13 @@ RegistryNode* RegistryNode::FindSubkey(const std::u16string& name) const {
 }
 
 RegistryNode& RegistryNode::CreateSubkey(const std::u16string& name, bool* created) {
-  std::unique_ptr<RegistryNode>& slot = subkeys_[FoldCase(name)];
+  return CreateSubkey(name, FoldCase(name), created);
+}
+
+RegistryNode& RegistryNode::CreateSubkey(std::u16string name, std::u16string folded, bool* created) {
+  std::unique_ptr<RegistryNode>& slot = subkeys_[std::move(folded)];
   if (created != nullptr) *created = slot == nullptr;
-  if (slot == nullptr) slot = std::make_unique<RegistryNode>(name);
+  if (slot == nullptr) slot = std::make_unique<RegistryNode>(std::move(name));
   return *slot;
 }
 

@@ -27,6 +27,8 @@ class RegistryNode {
   RegistryNode* FindSubkey(const std::u16string& name) const;
   // The subkey of that name, created when missing; `created` tells which.
   RegistryNode& CreateSubkey(const std::u16string& name, bool* created = nullptr);
+  // The same, for a name whose case-folded form the caller has at hand.
+  RegistryNode& CreateSubkey(std::u16string name, std::u16string folded, bool* created = nullptr);
   // The key at a path of names below this one, or null.
   RegistryNode* Find(const std::vector<std::u16string>& path);
 
