@@ -130,6 +130,10 @@ std::string EncodeWindows1252(const std::u16string& text) {
   return bytes;
 }
 
+char16_t DecodeWindows1252(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t{byte};
+}
+
 std::u16string DecodeWindows1252(std::string_view bytes) {
   std::u16string text(bytes.size(), u'\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) {

@@ -10,6 +10,7 @@ namespace sim {
 // A character that Windows-1252 cannot hold becomes "?" (one per character).
 std::string EncodeWindows1252(const std::u16string& text);
 std::u16string DecodeWindows1252(std::string_view bytes);
+char16_t DecodeWindows1252(unsigned char byte);
 
 // Invalid UTF-8 decodes as U+FFFD; an unpaired surrogate encodes as U+FFFD.
 std::string ToUtf8(const std::u16string& text);

@@ -78,19 +78,19 @@ class Parser {
   RegistryFile Parse(std::string bytes) {
     RegistryFile file;
     file.bytes = std::move(bytes);
-    text_ = Decode(file.bytes, file.format);
+    Begin(file.bytes, file.format);
+    if (!NextLine()) Fail("the file is empty; it must begin with REGEDIT4 or " + std::string(kVersion5));
+    const bool version5 = file.format != RegistryFileFormat::kRegedit4;
+    if (Trim(line_) != (version5 ? View(u"Windows Registry Editor Version 5.00") : View(u"REGEDIT4"))) {
+      Fail("the first line must be REGEDIT4 or " + std::string(kVersion5));
+    }
+    file.crlf = !line_.empty() && line_.back() == u'\r';
     RegistryNode roots[3];
     RegistryNode* key = nullptr;
     bool in_key = false;  // under a key line, also one that is passed over
     bool root_used[3] = {};
-    bool header_seen = false;
     while (NextLine()) {
       const View line = Trim(line_);
-      if (!header_seen) {
-        file.crlf = position_ >= 2 && text_[position_ - 2] == u'\r';
-        header_seen = true;
-        continue;  // the header, checked by Decode
-      }
       if (line.empty()) continue;
       if (line.front() == u';') {
         if (key != nullptr && StartsWith(line, u"; class=")) key->SetKeyClass(std::u16string(line.substr(8)));
@@ -121,60 +121,83 @@ class Parser {
     throw RegistryFileError(file_ + ":" + std::to_string(line_number_) + ": " + message);
   }
 
-  std::u16string Decode(std::string_view bytes, RegistryFileFormat& format) {
-    std::u16string text;
+  // Tells the format from the byte-order mark or the first line; lines are decoded one by one.
+  void Begin(std::string_view bytes, RegistryFileFormat& format) {
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
       if (bytes.size() % 2 != 0) Fail("a UTF-16 file of an odd number of bytes");
-      text.resize((bytes.size() - 2) / 2);
-      for (std::size_t i = 0; i < text.size(); ++i) {
-        text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                        static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
-      }
       format = RegistryFileFormat::kVersion5Utf16;
+      bytes.remove_prefix(2);
     } else {
       if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
       const std::string_view first = bytes.substr(0, bytes.find_first_of("\r\n"));
-      if (first == kRegedit4) {
-        format = RegistryFileFormat::kRegedit4;
-        text = DecodeWindows1252(bytes);
-      } else {
-        format = RegistryFileFormat::kVersion5Utf8;
-        text = FromUtf8(bytes);
-        // Bytes that are not UTF-8 decode as U+FFFD; only then is the text compared whole.
-        if (text.find(u'\uFFFD') != std::u16string::npos && ToUtf8(text) != bytes) {
-          Fail("the file is neither UTF-16 with a byte-order mark nor UTF-8");
+      format = first == kRegedit4 ? RegistryFileFormat::kRegedit4 : RegistryFileFormat::kVersion5Utf8;
+    }
+    raw_ = bytes;
+    format_ = format;
+  }
+
+  // The end of the raw line that begins at `start`: the offset of its line feed, or the size.
+  std::size_t LineEnd(std::size_t start) const {
+    if (format_ != RegistryFileFormat::kVersion5Utf16) {
+      const std::size_t end = raw_.find('\n', start);
+      return end == std::string_view::npos ? raw_.size() : end;
+    }
+    // A line feed is the unit 0A 00 at an even offset; 0A may also be half of another character.
+    for (std::size_t at = start;;) {
+      at = raw_.find('\n', at);
+      if (at == std::string_view::npos) return raw_.size();
+      if ((at - start) % 2 == 0 && at + 1 < raw_.size() && raw_[at + 1] == '\0') return at;
+      ++at;
+    }
+  }
+
+  // The raw bytes of one line as text, into `piece_`.
+  void DecodePiece(std::string_view raw) {
+    switch (format_) {
+      case RegistryFileFormat::kVersion5Utf16:
+        piece_.resize(raw.size() / 2);
+        for (std::size_t i = 0; i < piece_.size(); ++i) {
+          piece_[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
+                                            static_cast<unsigned char>(raw[2 * i + 1]) << 8);
         }
-      }
+        return;
+      case RegistryFileFormat::kRegedit4:
+        piece_.resize(raw.size());
+        for (std::size_t i = 0; i < raw.size(); ++i) piece_[i] = DecodeWindows1252(static_cast<unsigned char>(raw[i]));
+        return;
+      case RegistryFileFormat::kVersion5Utf8:
+        break;
     }
-    const View first = Trim(View(text).substr(0, View(text).find_first_of(u"\r\n")));
-    if (text.empty()) Fail("the file is empty; it must begin with REGEDIT4 or " + std::string(kVersion5));
-    const bool version5 = format != RegistryFileFormat::kRegedit4;
-    if (first != (version5 ? View(u"Windows Registry Editor Version 5.00") : View(u"REGEDIT4"))) {
-      line_number_ = 1;
-      Fail("the first line must be REGEDIT4 or " + std::string(kVersion5));
+    bool ascii = true;
+    for (const char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) {
+      piece_.assign(raw.begin(), raw.end());
+      return;
     }
-    return text;
+    piece_ = FromUtf8(raw);
+    // Bytes that are not UTF-8 decode as U+FFFD; only then is the line compared whole.
+    if (piece_.find(u'\uFFFD') != std::u16string::npos && ToUtf8(piece_) != raw) {
+      Fail("the file is neither UTF-16 with a byte-order mark nor UTF-8");
+    }
   }
 
   // The next logical line: a value whose hexadecimal data ends in "\" goes on in the next one.
-  // A line that does not go on is a view of the text; one that does is joined in `joined_`.
   bool NextLine() {
-    if (position_ >= text_.size()) return false;
-    joined_.clear();
+    if (position_ >= raw_.size()) return false;
     bool joining = false;
     ++line_number_;
     for (;;) {
-      std::size_t end = text_.find(u'\n', position_);
-      if (end == std::u16string::npos) end = text_.size();
-      View piece = View(text_).substr(position_, end - position_);
-      position_ = end + 1;
-      if (!piece.empty() && piece.back() == u'\r') piece.remove_suffix(1);
+      const std::size_t end = LineEnd(position_);
+      DecodePiece(raw_.substr(position_, end - position_));
+      position_ = end + (format_ == RegistryFileFormat::kVersion5Utf16 ? 2 : 1);
+      View piece = piece_;
+      if (line_number_ > 1 && !piece.empty() && piece.back() == u'\r') piece.remove_suffix(1);
       if (joining) joined_ += Trim(piece);
-      const View whole = Trim(joining ? View(joined_) : piece);
+      const View whole = joining ? Trim(View(joined_)) : (line_number_ == 1 ? piece : Trim(piece));
       if (whole.size() > kLongestLine) Fail("a line longer than 64 MiB");
       // A comment ends with its line, also one that ends in "\".
       const bool continues = !whole.empty() && whole.front() != u';' && whole.back() == u'\\' &&
-                             whole.find(u"=hex") != View::npos && position_ < text_.size();
+                             whole.find(u"=hex") != View::npos && position_ < raw_.size();
       if (!continues) {
         line_ = whole;
         return true;
@@ -326,7 +349,9 @@ class Parser {
   }
 
   const std::string& file_;
-  std::u16string text_;
+  std::string_view raw_;  // the file's bytes after a byte-order mark
+  RegistryFileFormat format_ = RegistryFileFormat::kRegedit4;
+  std::u16string piece_;  // the current raw line, decoded
   std::size_t position_ = 0;
   int line_number_ = 0;
   View line_;

@@ -161,7 +161,7 @@ TEST(RegistryFileTest, RefusesBadFilesNamingTheLine) {
       {"", "bad.reg:0: the file is empty"},
       {"REGEDIT5\n", "bad.reg:1: the first line must be REGEDIT4 or Windows Registry Editor"},
       {"\xFF\xFEW", "bad.reg:0: a UTF-16 file of an odd number"},
-      {"Windows Registry Editor Version 5.00\n\xC3(\n", "bad.reg:0: the file is neither UTF-16"},
+      {"Windows Registry Editor Version 5.00\n\xC3(\n", "bad.reg:2: the file is neither UTF-16"},
       {"REGEDIT4\n@=\"x\"\n", "bad.reg:2: a value before the first [key] line"},
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a\n", "bad.reg:2: a key line must end in ]"},
       {"REGEDIT4\n\n[HKEY_CLASSES_ROOT\\a]\n@=\"x\n", "bad.reg:4: a quoted text has no closing quote"},
