@@ -114,6 +114,8 @@ const char* OperationName(Operation operation) {
 Machine::Machine() = default;
 
 void Machine::MapDrive(char16_t letter, std::string host_folder) {
+  std::error_code error;
+  canonical_drives_[FoldCase(letter)] = std::filesystem::weakly_canonical(host_folder, error).string();
   drives_[FoldCase(letter)] = std::move(host_folder);
 }
 
@@ -191,11 +193,10 @@ std::optional<std::string> Machine::HostPath(const std::u16string& windows_path)
     host = next;
   }
   // Nothing is reached outside the drive's folder, also not through a link.
-  std::error_code host_error;
-  std::error_code drive_error;
-  const fs::path relative = fs::weakly_canonical(host, host_error)
-                                .lexically_relative(fs::weakly_canonical(drive_folder, drive_error));
-  if (host_error || drive_error || relative.empty() || *relative.begin() == "..") return std::nullopt;
+  std::error_code error;
+  const fs::path relative =
+      fs::weakly_canonical(host, error).lexically_relative(canonical_drives_.at(FoldCase(windows_path[0])));
+  if (error || relative.empty() || *relative.begin() == "..") return std::nullopt;
   return host.string();
 }
 

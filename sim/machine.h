@@ -190,6 +190,7 @@ class Machine final : public platform::Platform {
 
   RegistryNode classes_root_;
   std::map<char16_t, std::string> drives_;
+  std::map<char16_t, std::string> canonical_drives_;  // the same folders, resolved once
   std::u16string program_path_ = u"D:\\tolOpen.exe";
   std::u16string argument_;
   std::u16string system_folder_ = u"C:\\WINDOWS\\SYSTEM";

@@ -61,14 +61,20 @@ std::vector<std::uint8_t> AnsiFromUtf16(const std::vector<std::uint8_t>& bytes) 
   const std::string ansi = EncodeWindows1252(text);
   return {ansi.begin(), ansi.end()};
 }
-std::vector<std::uint8_t> Utf16FromAnsi(const std::vector<std::uint8_t>& bytes) {
-  const std::u16string text = DecodeWindows1252(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  std::vector<std::uint8_t> utf16;
+// Text as UTF-16LE bytes, as version 5 files hold it.
+std::string Utf16Bytes(const std::u16string& text) {
+  std::string bytes;
+  bytes.reserve(2 * text.size());
   for (const char16_t c : text) {
-    utf16.push_back(static_cast<std::uint8_t>(c));
-    utf16.push_back(static_cast<std::uint8_t>(c >> 8));
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
   }
-  return utf16;
+  return bytes;
+}
+std::vector<std::uint8_t> Utf16FromAnsi(const std::vector<std::uint8_t>& bytes) {
+  const std::string utf16 =
+      Utf16Bytes(DecodeWindows1252(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+  return {utf16.begin(), utf16.end()};
 }
 
 class Parser {
@@ -434,12 +440,7 @@ class Writer {
       case RegistryFileFormat::kVersion5Utf16:
         break;
     }
-    std::string bytes;
-    for (const char16_t c : text_) {
-      bytes += static_cast<char>(c & 0xFF);
-      bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
+    return Utf16Bytes(text_);
   }
 
   std::u16string& Text() { return text_; }
