@@ -62,9 +62,16 @@ TEST(ConformanceFileSystem, FilesAndTheirFailures) {
   ASSERT_TRUE(os.MakeFolder(work + u"\\new"));
   EXPECT_FALSE(os.MakeFolder(work + u"\\new")) << "exists";
 
+  // A read-only file is replaced, and the copy is writable; one that is also held open keeps
+  // its attribute when the copy fails.
+  machine->MakeReadOnly(work + u"\\b.bin");
+  ASSERT_TRUE(os.CopyFileReplacing(work + u"\\a.bin", work + u"\\b.bin"));
+  EXPECT_FALSE(machine->IsReadOnly(work + u"\\b.bin"));
+  machine->MakeReadOnly(work + u"\\b.bin");
   // A file held open without sharing can be neither read nor replaced.
   machine->Hold(work + u"\\b.bin");
   EXPECT_FALSE(os.CopyFileReplacing(work + u"\\a.bin", work + u"\\b.bin"));
+  EXPECT_TRUE(machine->IsReadOnly(work + u"\\b.bin")) << "a failed copy leaves the file as it was";
   const struct {
     std::u16string path;
     common::TruthValue exists;

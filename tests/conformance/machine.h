@@ -79,6 +79,7 @@ class Machine {
   virtual ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name) = 0;
   virtual std::u16string KeyClass(const std::u16string& key) = 0;
   virtual long long FileSize(const std::u16string& path) = 0;  // -1 when it does not exist
+  virtual bool IsReadOnly(const std::u16string& path) = 0;
 
   // Where Wine does differently from Windows, a case says so in one line with this.
   virtual bool UnderWine() = 0;

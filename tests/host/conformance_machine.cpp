@@ -94,6 +94,10 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     const sim::RegistryNode* node = machine_.ClassesRoot().Find(sim::SplitKeyPath(key));
     return node == nullptr ? u"(no key)" : node->KeyClass();
   }
+  bool IsReadOnly(const std::u16string& path) override {
+    std::error_code error;
+    return (fs::status(*machine_.HostPath(path), error).permissions() & fs::perms::owner_write) == fs::perms::none;
+  }
   bool UnderWine() override { return false; }
   long long FileSize(const std::u16string& path) override {
     std::error_code error;

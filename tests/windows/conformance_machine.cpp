@@ -140,6 +140,10 @@ class WineMachine final : public Machine {
     return std::u16string(key_class, key_class + length);
   }
   long long FileSize(const std::u16string& path) override { return tests::FileSize(W(path)); }
+  bool IsReadOnly(const std::u16string& path) override {
+    const DWORD attributes = GetFileAttributesW(W(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  }
   bool UnderWine() override { return true; }
 
  private:
