@@ -2,7 +2,9 @@
 // (under Wine here), the Win32 backend in this process, and the real tolOpen.exe with the
 // recorder as its viewer. What a machine changes is put back when it goes: the keys it wrote
 // (a key that was there keeps its former values), the system folder's macromed, its files.
-#include <windows.h>
+#include "tests/windows/wine.h"
+
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -11,21 +13,76 @@
 #include <vector>
 
 #include "tests/conformance/machine.h"
-#include "tests/windows/wine_fixture.h"
 #include "win32/win32_platform.h"
+
+namespace tests {
+
+std::wstring BuildFile(const char* host_path) {
+  std::wstring path = L"Z:";
+  for (const char* p = host_path; *p != '\0'; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+  return path;
+}
+
+DWORD RunAndWait(const std::wstring& program, const std::wstring& argument, const std::wstring& current_folder) {
+  std::wstring line = L"\"" + program + L"\"" + (argument.empty() ? L"" : L" " + argument);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &process)) {
+    return static_cast<DWORD>(-1);
+  }
+  WaitForSingleObject(process.hProcess, 30000);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+}  // namespace tests
 
 namespace conformance {
 namespace {
 
-using tests::Narrow;
-
 std::wstring W(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 std::u16string U(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }  // ASCII names
 
-// The keys that cases write below, and those the launcher writes; removed before and after.
-const char* const kOwnKeys[] = {"TolOpenTest.Conformance", "TolOpenTest.Missing", "TolOpenTest.Document",
-                                ".tolopentest", ".tv1", "Tolvex Ubra", tests::kTestControlKey};
+std::wstring SystemFolderW() {
+  wchar_t folder[MAX_PATH];
+  GetSystemDirectoryW(folder, MAX_PATH);
+  return folder;
+}
 
+void RemoveTree(const std::wstring& path) {
+  const std::wstring from = path + L'\0';  // double NUL terminated
+  SHFILEOPSTRUCTW operation{};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = FOF_NO_UI;
+  SHFileOperationW(&operation);
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  std::string bytes(GetFileSize(file, nullptr), '\0');
+  DWORD read = 0;
+  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  CloseHandle(file);
+  bytes.resize(read);
+  return bytes;
+}
+
+// A value under HKEY_CLASSES_ROOT with the ANSI API.
 ClassesValue ReadClassesValue(const std::string& key, const std::string& name) {
   ClassesValue value;
   HKEY handle = nullptr;
@@ -40,39 +97,60 @@ ClassesValue ReadClassesValue(const std::string& key, const std::string& name) {
   return value;
 }
 
+void WriteClassesValue(const std::string& key, const std::string& name, DWORD type, const std::string& data) {
+  HKEY handle = nullptr;
+  RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+  RegSetValueExA(handle, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+  RegCloseKey(handle);
+}
+
+// A REG_SZ value written by the tests' control, without its NUL; "" when there is none.
+std::u16string ControlText(const char* name) {
+  const std::string data = ReadClassesValue(Narrow(tests::kTestControlKey) + "\\InprocServer32", name).data;
+  return std::u16string(data.begin(), std::find(data.begin(), data.end(), '\0'));
+}
+
+// The keys that cases write below, and those the launcher writes; removed before and after.
+const char16_t* const kOwnKeys[] = {u"TolOpenTest.Conformance", u"TolOpenTest.Missing", u"TolOpenTest.Document",
+                                    u".tolopentest", u".tv1", u"Tolvex Ubra", tests::kTestControlKey};
+
 class WineMachine final : public Machine {
  public:
-  WineMachine() { Clean(); }
+  WineMachine() {
+    Clean();
+    CreateDirectoryW(scratch_.c_str(), nullptr);
+  }
   ~WineMachine() override {
     SetCurrentDirectoryW(initial_folder_.c_str());
     for (const HANDLE held : held_) CloseHandle(held);
     for (const std::wstring& name : environment_) SetEnvironmentVariableW(name.c_str(), nullptr);
     Clean();
+    RemoveTree(scratch_);
     // Values that were there before the machine changed them are put back as they were.
     for (const auto& [place, value] : saved_) {
       if (value.exists) {
-        tests::SetClassesValue(place.first, place.second, value.type, value.data);
+        WriteClassesValue(place.first, place.second, value.type, value.data);
       } else {
         RegDeleteKeyValueA(HKEY_CLASSES_ROOT, place.first.c_str(), place.second.c_str());
       }
     }
   }
 
-  std::u16string DiscRoot() override { return U(scratch_.Path()); }
-  std::u16string SystemFolder() override { return U(tests::SystemFolder()); }
+  std::u16string DiscRoot() override { return U(scratch_); }
+  std::u16string SystemFolder() override { return U(SystemFolderW()); }
   std::u16string Viewer() override { return U(tests::BuildFile(RECORDER_EXE)); }
   std::u16string WorkFolder() override {
-    CreateDirectoryW((scratch_.Path() + L"\\work").c_str(), nullptr);
-    return U(scratch_.Path() + L"\\work");
+    CreateDirectoryW((scratch_ + L"\\work").c_str(), nullptr);
+    return U(scratch_ + L"\\work");
   }
   // Wine shows the host's root as Z:; the cases only look there.
   std::u16string OtherDriveFolder() override { return u"Z:\\"; }
 
   void SetClassesValue(const std::u16string& key, const std::u16string& name, std::uint32_t type,
                        const std::string& data) override {
-    const std::pair<std::string, std::string> place{Narrow(W(key)), Narrow(W(name))};
+    const std::pair<std::string, std::string> place{Narrow(key), Narrow(name)};
     if (saved_.count(place) == 0) saved_[place] = ReadClassesValue(place.first, place.second);
-    tests::SetClassesValue(place.first, place.second, type, data);
+    WriteClassesValue(place.first, place.second, type, data);
   }
   void SetEnvironment(const std::u16string& name, const std::u16string& value) override {
     environment_.insert(W(name));
@@ -83,19 +161,17 @@ class WineMachine final : public Machine {
     for (std::size_t slash = file.find(L'\\', 3); slash != std::wstring::npos; slash = file.find(L'\\', slash + 1)) {
       CreateDirectoryW(file.substr(0, slash).c_str(), nullptr);
     }
-    tests::WriteFileBytes(file, std::string(size, 'x'));
+    WriteFileBytes(file, std::string(size, 'x'));
   }
   void WriteControl(const std::u16string& path, std::size_t size) override {
     WriteFile(path, 0);
-    std::string control = tests::ReadFileBytes(tests::BuildFile(TEST_CONTROL_DLL));
+    std::string control = ReadFileBytes(tests::BuildFile(TEST_CONTROL_DLL));
     EXPECT_LE(control.size(), size) << "the tests' control is longer than the case's copy";
     control.resize(size, '\0');
-    tests::WriteFileBytes(W(path), control);
+    WriteFileBytes(W(path), control);
   }
   void RemoveFile(const std::u16string& path) override { DeleteFileW(W(path).c_str()); }
-  void MakeReadOnly(const std::u16string& path) override {
-    SetFileAttributesW(W(path).c_str(), FILE_ATTRIBUTE_READONLY);
-  }
+  void MakeReadOnly(const std::u16string& path) override { SetFileAttributesW(W(path).c_str(), FILE_ATTRIBUTE_READONLY); }
   void Hold(const std::u16string& path) override {
     held_.push_back(CreateFileW(W(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_NE(held_.back(), INVALID_HANDLE_VALUE);
@@ -112,34 +188,42 @@ class WineMachine final : public Machine {
     const std::wstring disc = W(folder);
     DeleteFileW(record_.c_str());
     SetEnvironmentVariableW(L"TOLOPEN_RECORDER_OUT", record_.c_str());
-    tests::DeleteClassesTree(tests::kTestControlKey);
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, Narrow(tests::kTestControlKey).c_str());
     EXPECT_EQ(tests::RunAndWait(disc + L"\\tolOpen.exe", W(argument), disc), 0u) << "tolOpen.exe ends normally";
-    // A viewer that was started reports within moments; one that was not is waited for briefly.
-    const tests::Recording recording = tests::AwaitRecording(record_, viewer_expected ? 200 : 20);
-    const std::string server = std::string(tests::kTestControlKey) + "\\InprocServer32";
-    const std::string registered = tests::ClassesText(server, "");
-    const std::string registered_in = tests::ClassesText(server, "RegisteredIn");
-    return {U(recording.command_line), U(recording.current_folder), std::u16string(registered.begin(), registered.end()),
-            std::u16string(registered_in.begin(), registered_in.end())};
+    LaunchOutcome run{u"", u"", ControlText(""), ControlText("RegisteredIn")};
+    // The recorder writes its command line and current folder, one per line. A viewer that was
+    // started reports within moments; one that was not is waited for briefly.
+    for (int look = 0; look < (viewer_expected ? 200 : 20); ++look, Sleep(50)) {
+      const std::string bytes = ReadFileBytes(record_);
+      if (bytes.empty()) continue;
+      const std::u16string text(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
+      const std::size_t first = text.find(u'\n');
+      run.viewer_command_line = text.substr(0, first);
+      run.viewer_folder = text.substr(first + 1, text.find(u'\n', first + 1) - first - 1);
+      break;
+    }
+    return run;
   }
   platform::Platform& Platform() override { return windows_; }
 
   ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name) override {
-    return ReadClassesValue(Narrow(W(key)), Narrow(W(name)));
+    return ReadClassesValue(Narrow(key), Narrow(name));
   }
   std::u16string KeyClass(const std::u16string& key) override {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, Narrow(W(key)).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
-      return u"(no key)";
-    }
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, Narrow(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return u"(no key)";
     char key_class[64] = {};
     DWORD length = sizeof key_class;
-    RegQueryInfoKeyA(handle, key_class, &length, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                     nullptr, nullptr, nullptr);
+    RegQueryInfoKeyA(handle, key_class, &length, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     nullptr);
     RegCloseKey(handle);
     return std::u16string(key_class, key_class + length);
   }
-  long long FileSize(const std::u16string& path) override { return tests::FileSize(W(path)); }
+  long long FileSize(const std::u16string& path) override {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(W(path).c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
   bool IsReadOnly(const std::u16string& path) override {
     const DWORD attributes = GetFileAttributesW(W(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
@@ -147,13 +231,13 @@ class WineMachine final : public Machine {
   bool UnderWine() override { return true; }
 
  private:
-  void Clean() {
-    const std::wstring macromed = tests::SystemFolder() + L"\\macromed";
+  static void Clean() {
+    const std::wstring macromed = SystemFolderW() + L"\\macromed";
     SetFileAttributesW((macromed + L"\\flash").c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesW((macromed + L"\\flash\\flash.ocx").c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW((macromed + L"\\flash").c_str());  // a case may put a file in the folder's place
-    tests::RemoveTree(macromed);
-    for (const char* key : kOwnKeys) tests::DeleteClassesTree(key);
+    RemoveTree(macromed);
+    for (const char16_t* key : kOwnKeys) RegDeleteTreeA(HKEY_CLASSES_ROOT, Narrow(key).c_str());
   }
 
   const std::wstring initial_folder_ = [] {
@@ -161,8 +245,12 @@ class WineMachine final : public Machine {
     GetCurrentDirectoryW(MAX_PATH, folder);
     return std::wstring(folder);
   }();
-  tests::ScratchFolder scratch_{L"conformance"};
-  const std::wstring record_ = scratch_.Path() + L"\\record.txt";
+  const std::wstring scratch_ = [] {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"tolopen-" + std::to_wstring(GetCurrentProcessId()) + L"-conformance";
+  }();
+  const std::wstring record_ = scratch_ + L"\\record.txt";
   win32::Win32Platform windows_;
   platform::ScopedPlatform installed_{windows_};
   std::map<std::pair<std::string, std::string>, ClassesValue> saved_;

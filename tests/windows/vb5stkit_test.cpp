@@ -1,40 +1,43 @@
-// vb5stkit.dll's DLLSelfRegister on good and bad files: 0 only when the file registered itself.
+// What only a real system shows: vb5stkit.dll's DLLSelfRegister on good and bad files, and the
+// delivered run-time support when memory runs out.
 #include <gtest/gtest.h>
 
-#include "tests/windows/wine_fixture.h"
+#include "tests/conformance/machine.h"
+#include "tests/windows/wine.h"
 
 namespace tests {
 namespace {
 
 using DLLSelfRegisterFunction = SHORT(WINAPI*)(LPCSTR);
 
+// 0 only when the file registered itself.
 TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
   const HMODULE library = LoadLibraryW(BuildFile(VB5STKIT_DLL).c_str());
   ASSERT_NE(library, nullptr);
   const auto self_register = reinterpret_cast<DLLSelfRegisterFunction>(
       reinterpret_cast<void (*)()>(GetProcAddress(library, "DLLSelfRegister")));
   ASSERT_NE(self_register, nullptr) << "exported under its plain name";
-
-  ScratchFolder scratch(L"vb5stkit");
-  WriteFileBytes(scratch.Path() + L"\\text.ocx", "not a DLL at all");
+  const auto ansi = [](const std::wstring& path) { return std::string(path.begin(), path.end()); };
   const struct {
     const char* what;
-    std::string path;
+    std::string path;  // below the machine's disc root when relative
     SHORT expected;
   } cases[] = {
-      {"a self-registering server", Narrow(BuildFile(TEST_CONTROL_DLL)), 0},
+      {"a self-registering server", ansi(BuildFile(TEST_CONTROL_DLL)), 0},
       {"no path", "", 1},
-      {"a missing file", Narrow(scratch.Path()) + "\\missing.ocx", 2},
-      {"a file that is no DLL", Narrow(scratch.Path()) + "\\text.ocx", 2},
-      {"a DLL without DllRegisterServer", Narrow(BuildFile(VB5STKIT_DLL)), 3},
+      {"a missing file", "\\missing.ocx", 2},
+      {"a file that is no DLL", "\\text.ocx", 2},
+      {"a DLL without DllRegisterServer", ansi(BuildFile(VB5STKIT_DLL)), 3},
   };
   for (const auto& c : cases) {
-    DeleteClassesTree(kTestControlKey);
-    EXPECT_EQ(self_register(c.path.c_str()), c.expected) << c.what;
+    const auto machine = conformance::NewMachine();  // removes what an earlier case registered
+    const std::u16string root = machine->DiscRoot();
+    machine->WriteFile(root + u"\\text.ocx", 16);
+    const std::string path = c.path.rfind("\\", 0) == 0 ? conformance::Show(root) + c.path : c.path;
+    EXPECT_EQ(self_register(path.c_str()), c.expected) << c.what;
+    EXPECT_EQ(machine->GetClassesValue(std::u16string(kTestControlKey) + u"\\InprocServer32", u"").exists, c.expected == 0)
+        << c.what << ": only the server's own call registers it";
   }
-  EXPECT_EQ(ClassesText(std::string(kTestControlKey) + "\\InprocServer32", ""), "")
-      << "only the server's own call registers it";
-  DeleteClassesTree(kTestControlKey);
   FreeLibrary(library);
 }
 

@@ -1,0 +1,22 @@
+// What the Windows tests share besides the conformance suite's machine: the build's files, runs
+// of programs, and the key of the tests' control.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace tests {
+
+// A Windows path for a file of the build; Wine shows the host's "/" as drive Z:.
+std::wstring BuildFile(const char* host_path);
+
+// Runs a program with an argument text, in a current folder (the caller's when empty), and
+// waits for it to end; returns its exit code.
+DWORD RunAndWait(const std::wstring& program, const std::wstring& argument,
+                 const std::wstring& current_folder = std::wstring());
+
+// The key under which the tests' control records where it registered itself from.
+inline constexpr char16_t kTestControlKey[] = u"CLSID\\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}";
+
+}  // namespace tests
