@@ -15,18 +15,16 @@ static_assert(!common::options::FlashOcxOnDisc && common::options::FlashOcxInSys
 class ControlNamesTest : public SimTest {
  protected:
   ControlNamesTest() {
-    std::filesystem::create_directories(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM"));
-    CreateFile(u"D:\\vb5stkit.dll");
-    CreateFile(u"D:\\tools\\flash\\swflash.ocx", 500000);
-    machine_.SetCurrentFolder(u"D:\\");
+    MakeCourse();
+    std::filesystem::rename(*machine_.HostPath(kDiscCopy), *machine_.HostPath(u"D:\\tools\\flash\\swflash.ocx"));
   }
 };
 
 TEST_F(ControlNamesTest, CopiesSwflashIntoFlash) {
   mdlFlash::InstallFlashControl();
-  EXPECT_EQ(std::filesystem::file_size(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM\\macromed\\flash\\flash.ocx")), 500000u);
+  EXPECT_EQ(std::filesystem::file_size(*machine_.HostPath(kSystemCopy)), 500000u);
   ASSERT_EQ(machine_.Registrations().size(), 1u);
-  EXPECT_EQ(Show(machine_.Registrations()[0].path), "C:\\WINDOWS\\SYSTEM\\macromed\\flash\\flash.ocx");
+  EXPECT_EQ(Show(machine_.Registrations()[0].path), Show(kSystemCopy));
 }
 
 TEST_F(ControlNamesTest, FallbackNamesTheSystemFolderFileOnTheDisc) {
@@ -35,7 +33,7 @@ TEST_F(ControlNamesTest, FallbackNamesTheSystemFolderFileOnTheDisc) {
   machine_.InjectFault(sim::Operation::kCopyFile, 5);
   mdlFlash::InstallFlashControl();
   ASSERT_EQ(machine_.Registrations().size(), 1u);
-  EXPECT_EQ(Show(machine_.Registrations()[0].path), "D:\\tools\\flash\\flash.ocx");
+  EXPECT_EQ(Show(machine_.Registrations()[0].path), Show(kDiscCopy));
   EXPECT_NE(machine_.Registrations()[0].result, 0);
 }
 

@@ -12,16 +12,12 @@
 #include <iterator>
 #include <sstream>
 
-#include "start/main.h"
 #include "tests/host/sim_fixture.h"
 
 namespace tests {
 namespace {
 
 using sim::Operation;
-
-constexpr char16_t kSystemCopy[] = u"C:\\WINDOWS\\SYSTEM\\macromed\\flash\\flash.ocx";
-constexpr char16_t kDiscCopy[] = u"D:\\tools\\flash\\flash.ocx";
 
 // The failures each operation can meet on a real machine (Win32 statuses).
 std::vector<platform::Status> RealFailures(Operation operation) {
@@ -85,15 +81,11 @@ struct Scenario {
 class ScenarioMachine : public SimMachine {
  public:
   explicit ScenarioMachine(const Scenario& scenario) {
-    std::filesystem::create_directories(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM"));
-    CreateFile(u"D:\\vb5stkit.dll");
-    CreateFile(u"C:\\viewer.exe");
-    if (scenario.control_on_disc) CreateFile(kDiscCopy, 500000);
+    MakeCourse();
+    if (!scenario.control_on_disc) std::filesystem::remove(*machine_.HostPath(kDiscCopy));
     if (scenario.control_in_place) CreateFile(kSystemCopy, 0x63000);
-    SetText(u".html", u"htmlfile");
-    if (scenario.viewer_registered) SetText(u"htmlfile\\shell\\open\\command", u"C:\\viewer.exe -nohome");
+    if (!scenario.viewer_registered) machine_.ClassesRoot().FindSubkey(u"htmlfile")->DeleteSubkey(u"shell");
     machine_.SetReadOnlyDrive(u'D');
-    machine_.SetCurrentFolder(u"D:\\");
     system_copy_before_ = Contents(*machine_.HostPath(kSystemCopy));
     disc_copy_ = Contents(*machine_.HostPath(kDiscCopy));
   }

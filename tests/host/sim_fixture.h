@@ -8,16 +8,20 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
-#include <vector>
 
 #include "common/error_trap.h"
 #include "common/platform.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
+#include "start/main.h"
 
 namespace tests {
+
+constexpr char16_t kSystemCopy[] = u"C:\\WINDOWS\\SYSTEM\\macromed\\flash\\flash.ocx";
+constexpr char16_t kDiscCopy[] = u"D:\\tools\\flash\\flash.ocx";
 
 class SimMachine {
  public:
@@ -54,6 +58,38 @@ class SimMachine {
     const std::filesystem::path host = *machine_.HostPath(windows_path);
     std::filesystem::create_directories(host.parent_path());
     std::ofstream(host, std::ios::binary) << std::string(size, 'x');
+  }
+
+  // The course on D:\, the current folder: vb5stkit.dll and the control (500,000 bytes) on the
+  // disc, the system folder C:\WINDOWS\SYSTEM, and web pages opening in C:\viewer.exe.
+  void MakeCourse() {
+    std::filesystem::create_directories(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM"));
+    CreateFile(u"D:\\vb5stkit.dll");
+    CreateFile(kDiscCopy, 500000);
+    CreateFile(u"C:\\viewer.exe");
+    SetText(u".html", u"htmlfile");
+    SetText(u".htm", u"htmlfile");
+    SetText(u"htmlfile\\shell\\open\\command", u"C:\\viewer.exe -nohome");
+    machine_.SetCurrentFolder(u"D:\\");
+  }
+
+  // Runs the launcher; gives the command line of the process it started, or "(none)".
+  std::string Launch(const std::u16string& argument = u"", const std::u16string& program = u"D:\\tolOpen.exe") {
+    machine_.SetCommandLineArgument(argument);
+    machine_.SetProgramPath(program);
+    const std::size_t before = machine_.StartedProcesses().size();
+    mdlMain::Main();
+    EXPECT_EQ(machine_.OpenKeyCount(), 0u) << "a key handle was left open";
+    EXPECT_EQ(machine_.OpenFileCount(), 0u) << "a file was left open";
+    const auto& started = machine_.StartedProcesses();
+    if (started.size() == before) return "(none)";
+    EXPECT_EQ(started.size(), before + 1);
+    EXPECT_EQ(started.back().window_style, 1);
+    return sim::ToUtf8(started.back().command_line);
+  }
+  // Where each operation comes first in the run's calls.
+  std::vector<sim::Operation>::const_iterator FirstCall(sim::Operation operation) const {
+    return std::find(machine_.CallLog().begin(), machine_.CallLog().end(), operation);
   }
 
   sim::Machine machine_;

@@ -1,13 +1,17 @@
-// The text rules of the launch: the extension, the argument, and the started command line.
+// The routines that make text from text: the document's extension and path, the started command
+// line, folder paths, the file type's open command, numbers written as text.
 #include <gtest/gtest.h>
 
+#include "filetype/filetype.h"
+#include "flash/flash.h"
+#include "registry/registry.h"
 #include "start/document.h"
 #include "tests/host/sim_fixture.h"
 
 namespace tests {
 namespace {
 
-TEST(DocumentTest, Extension) {
+TEST(TextRulesTest, Extension) {
   const struct {
     std::u16string document;
     const char* extension;
@@ -25,7 +29,7 @@ TEST(DocumentTest, Extension) {
   }
 }
 
-TEST(DocumentTest, ArgumentQuotesAndAbsolutePaths) {
+TEST(TextRulesTest, ArgumentQuotesAndAbsolutePaths) {
   EXPECT_EQ(Show(mdlMain::WithoutEnclosingQuotes(u"\"My Page.html\"")), "My Page.html");
   EXPECT_EQ(Show(mdlMain::WithoutEnclosingQuotes(u"\"")), "\"");
   EXPECT_EQ(Show(mdlMain::WithoutEnclosingQuotes(u"a \"b\"")), "a \"b\"");
@@ -39,7 +43,7 @@ TEST(DocumentTest, ArgumentQuotesAndAbsolutePaths) {
   }
 }
 
-TEST(DocumentTest, LaunchCommandLine) {
+TEST(TextRulesTest, LaunchCommandLine) {
   const struct {
     std::u16string open_command;
     std::u16string path;
@@ -63,6 +67,54 @@ TEST(DocumentTest, LaunchCommandLine) {
     EXPECT_EQ(Show(mdlMain::LaunchCommandLine(c.open_command, c.path)), c.expected)
         << "open command: " << Show(c.open_command);
   }
+}
+
+TEST(TextRulesTest, AddBackslash) {
+  const struct {
+    std::u16string path;
+    const char* expected;
+  } cases[] = {
+      {u"C:\\DIR", "C:\\DIR\\"},
+      {u"C:\\DIR\\", "C:\\DIR\\"},
+      {u"C:/DIR/", "C:/DIR/"},
+      {u"C:\\DIR  ", "C:\\DIR\\"},        // trailing blanks dropped
+      {u"  C:\\DIR", "  C:\\DIR\\"},      // leading blanks kept
+      {u"C:\\DIR\\  ", "C:\\DIR\\  "},    // already ends in "\": left exactly as it was
+      {u"", "\\"},
+      {u"   ", "\\"},
+  };
+  for (const auto& c : cases) {
+    std::u16string path = c.path;
+    mdlFlash::AddBackslash(path);
+    EXPECT_EQ(Show(path), c.expected) << "'" << Show(c.path) << "'";
+  }
+}
+
+TEST(TextRulesTest, TrimAtNullAndTheOpenCommandAtADriveRoot) {
+  EXPECT_EQ(Show(mdlFlash::TrimAtNull(std::u16string(u"ABC\0   ", 7))), "ABC");
+  EXPECT_EQ(Show(mdlFlash::TrimAtNull(u"ABC  ")), "ABC  ");
+  EXPECT_EQ(Show(mdlFlash::TrimAtNull(std::u16string(u"\0ABC", 4))), "");
+  // At a drive root, which the conformance suite's discs cannot be on Wine.
+  EXPECT_EQ(Show(mdlAsociace::DownloadOpenCommand(u"D:\\", u"tolDownload.exe")), "D:\\Download\\tolDownload.exe %1");
+}
+
+// The text of a floating-point number at the ends of the double range and at the switch to
+// the exponent form.
+TEST(TextRulesTest, FloatingTextAtTheEdgesOfTheRange) {
+  const struct {
+    double number;
+    const char* text;
+  } cases[] = {
+      {4.9406564584124654e-324, "4.94065645841247E-324"},  // the smallest subnormal
+      {-2.2250738585072009e-308, "-2.2250738585072E-308"},  // the largest subnormal
+      {2.2250738585072014e-308, "2.2250738585072E-308"},    // the smallest normal number
+      {1.7976931348623157e308, "1.79769313486232E+308"},
+      {1e-5, "0.00001"},
+      {9.9999999999999995e-7, "1E-06"},
+      {999999999999999.0, "999999999999999"},
+      {0.1, "0.1"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Show(mdlRegistry::FloatingText(c.number)), c.text) << c.text;
 }
 
 }  // namespace

@@ -1,0 +1,96 @@
+// Reading and writing registry values where the platform fails them, what only the simulated
+// machine records (each key creation's parameters and order), and the course file type's
+// writes; the values themselves are in the conformance suite.
+#include <gtest/gtest.h>
+
+#include "filetype/filetype.h"
+#include "registry/registry.h"
+#include "tests/host/sim_fixture.h"
+
+namespace tests {
+namespace {
+
+class RegistryTest : public SimTest {};
+
+TEST_F(RegistryTest, ReadPlatformFailures) {
+  SetText(u"k", u"text");
+  struct {
+    const char* what;
+    sim::Operation operation;
+    platform::Status status;
+    std::int32_t raised;
+    const char* expected;
+    const char* description;
+  } const cases[] = {
+      {"open refused", sim::Operation::kRegOpenKeyEx, 5, 40154, "dflt",
+       "Application-defined or object-defined error"},
+      {"query refused", sim::Operation::kRegQueryValueEx, 5, 40154, "dflt",
+       "Application-defined or object-defined error"},
+      {"advapi32 cannot be loaded", sim::Operation::kRegOpenKeyEx, 126, 49999, "untouched",
+       "#48: Error in loading DLL (tolOpen)"},
+      {"no such entry in advapi32", sim::Operation::kRegQueryValueEx, 127, 49999, "untouched",
+       "#453: Can't find DLL entry point (tolOpen)"},
+      {"a failed close is ignored", sim::Operation::kRegCloseKey, 6, 0, "text", ""},
+      {"conversion fails", sim::Operation::kFromAnsi, 8, 49999, "untouched", "#7: Out of memory (tolOpen)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    machine_.ClearFaults();
+    machine_.InjectFault(c.operation, c.status);
+    std::u16string result = u"untouched";
+    const common::Outcome read = mdlRegistry::GetRegistryValue(platform::kClassesRoot, u"k\\", u"", result, u"dflt");
+    EXPECT_EQ(read.Error().Number(), c.raised);
+    EXPECT_EQ(Show(result), c.expected);
+    if (c.raised != 0) {
+      EXPECT_EQ(Show(read.Error().Description()), c.description);
+    }
+    EXPECT_EQ(machine_.OpenKeyCount(), 0u);
+  }
+}
+
+// Writes HKCR\<key> "v"; gives the number raised (0 for none).
+std::int32_t Write(const std::u16string& key) {
+  return mdlRegistry::SetRegistryValue(platform::kClassesRoot, key, u"v", std::u16string(u"x"), 1).Error().Number();
+}
+
+TEST_F(RegistryTest, KeysAreCreatedWithTheirParameters) {
+  EXPECT_EQ(Write(u"type\\shell\\open\\command\\"), 0);
+  ASSERT_EQ(machine_.KeyCreations().size(), 1u);
+  const auto& creation = machine_.KeyCreations().back();
+  EXPECT_EQ(Show(creation.key_class), "1");
+  EXPECT_EQ(creation.options, 0u);
+  EXPECT_EQ(creation.access, 0x2003Fu);
+  EXPECT_TRUE(creation.inherit_handle);
+}
+
+TEST_F(RegistryTest, WriteRefusalsRaise40153) {
+  machine_.InjectFault(sim::Operation::kRegCreateKeyEx, 5, 1);
+  EXPECT_EQ(Write(u"k\\"), 40153);
+  EXPECT_EQ(machine_.ClassesRoot().FindSubkey(u"k"), nullptr);
+
+  machine_.InjectFault(sim::Operation::kRegSetValueEx, 5, 1);
+  EXPECT_EQ(Write(u"k\\"), 40153);
+  ASSERT_NE(machine_.ClassesRoot().FindSubkey(u"k"), nullptr) << "the key stays";
+  EXPECT_EQ(machine_.ClassesRoot().FindSubkey(u"k")->FindValue(u"v"), nullptr);
+  EXPECT_EQ(machine_.OpenKeyCount(), 0u);
+  EXPECT_EQ(Write(u"\\leading"), 40153);
+}
+
+// The values themselves are in the conformance suite; here, the order of the three writes, and
+// that a failed one does not stop the next.
+TEST(FileTypeTest, ThreeEntriesInOrderEachTried) {
+  for (int failing = 0; failing <= 3; ++failing) {
+    SimMachine fresh;
+    if (failing > 0) fresh.machine_.InjectFault(sim::Operation::kRegCreateKeyEx, 5, failing);
+    mdlAsociace::RegisterFileType(u".tv1", u"Tolvex Ubra", u"tolDownload.exe");
+    std::vector<std::string> order;
+    for (const auto& creation : fresh.machine_.KeyCreations()) order.push_back(Show(creation.path));
+    EXPECT_EQ(order, (std::vector<std::string>{".tv1\\", "Tolvex Ubra\\shell\\open\\command\\", "Tolvex Ubra\\"}))
+        << "write " << failing << " failed";
+    EXPECT_EQ(fresh.machine_.ClassesRoot().FindSubkey(u".tv1") != nullptr, failing != 1);
+    EXPECT_EQ(fresh.machine_.OpenKeyCount(), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace tests

@@ -1,0 +1,146 @@
+// Whole runs of the launcher, and the control's installation, where only the simulated machine
+// can go: drive roots, failing calls, read-only media, the order of the calls.
+#include <gtest/gtest.h>
+
+#include "flash/flash.h"
+#include "tests/host/sim_fixture.h"
+
+namespace tests {
+namespace {
+
+class StartupTest : public SimTest {
+ protected:
+  StartupTest() { MakeCourse(); }
+};
+
+// A program folder at a drive root, which the conformance suite's discs cannot be on Wine.
+TEST_F(StartupTest, ProgramFolderAtADriveRoot) {
+  const struct {
+    std::u16string argument;
+    std::u16string program;
+    const char* expected;
+  } cases[] = {
+      {u"", u"D:\\tolOpen.exe", "C:\\viewer.exe -nohome D:\\index.html"},
+      {u"docs\\intro.htm", u"D:\\tolOpen.exe", "C:\\viewer.exe -nohome D:\\docs\\intro.htm"},
+      {u"", u"D:\\COURSE\\tolOpen.exe", "C:\\viewer.exe -nohome D:\\COURSE\\index.html"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Launch(c.argument, c.program), c.expected) << Show(c.program);
+}
+
+// How CreateProcess finds a program whose path holds a blank, quoted or not.
+TEST_F(StartupTest, ProgramPathsWithBlanks) {
+  CreateFile(u"C:\\Program Files\\Viewer\\v.exe");
+  const struct {
+    std::u16string command;
+    const char* expected;
+  } cases[] = {
+      {u"\"C:\\Program Files\\Viewer\\v.exe\" %1", "\"C:\\Program Files\\Viewer\\v.exe\" D:\\index.html"},
+      {u"C:\\Program Files\\Viewer\\v.exe", "C:\\Program Files\\Viewer\\v.exe D:\\index.html"},
+  };
+  for (const auto& c : cases) {
+    SetText(u"htmlfile\\shell\\open\\command", c.command);
+    EXPECT_EQ(Launch(), c.expected) << Show(c.command);
+  }
+}
+
+TEST_F(StartupTest, UnregisteredTypeStartsNothingAndReturns) {
+  CreateFile(u"D:\\notes.txt");
+  EXPECT_EQ(Launch(u"notes.txt"), "(none)");
+  // The last failure stays pending: " D:\notes.txt" is no program to start.
+  EXPECT_NE(common::GetCurrentError().number, 0);
+  EXPECT_EQ(Launch(u"README"), "(none)") << "a name without a dot looks up the key \"\\\"";
+}
+
+// A failing call is skipped: the run goes on, registers one copy of the control (the disc's when
+// the system folder's cannot be made), sets the drive and folder back and starts what it can.
+TEST(StartupFaultTest, FailingOperationsAreSkipped) {
+  constexpr char kViewer[] = "C:\\viewer.exe -nohome D:\\index.html";
+  const struct {
+    const char* what;
+    sim::Operation operation;
+    platform::Status status;
+    const char* started;
+    const char16_t* registered;
+    bool control_in_place = false;
+  } cases[] = {
+      {"no argument text", sim::Operation::kCommandLineArgument, 5, kViewer, kSystemCopy},
+      {"no program folder: the name stays relative", sim::Operation::kProgramFolder, 5,
+       "C:\\viewer.exe -nohome index.html", kSystemCopy},
+      {"registry unreadable", sim::Operation::kRegOpenKeyEx, 5, "(none)", kSystemCopy},
+      {"advapi32 missing", sim::Operation::kRegOpenKeyEx, 126, "(none)", kSystemCopy},
+      {"start refused", sim::Operation::kStartProcess, 5, "(none)", kSystemCopy},
+      {"copy refused", sim::Operation::kCopyFile, 112, kViewer, kDiscCopy},
+      {"folders cannot be created", sim::Operation::kMakeFolder, 5, kViewer, kDiscCopy},
+      {"length unreadable", sim::Operation::kFileLength, 5, kViewer, kDiscCopy, true},
+      {"no system folder: its levels go to the current drive", sim::Operation::kGetSystemDirectory, 5, kViewer,
+       u"\\macromed\\flash\\flash.ocx"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SimMachine machine;
+    machine.MakeCourse();
+    if (c.control_in_place) machine.CreateFile(kSystemCopy, 500000);
+    machine.machine_.InjectFault(c.operation, c.status);
+    EXPECT_EQ(machine.Launch(), c.started);
+    const std::vector<sim::Registration>& registrations = machine.machine_.Registrations();
+    ASSERT_EQ(registrations.size(), 1u) << "exactly one registration per run";
+    EXPECT_EQ(Show(registrations[0].path), Show(c.registered));
+    EXPECT_EQ(machine.machine_.CurrentDrive(), u'D');
+    EXPECT_EQ(Show(machine.machine_.FolderOfDrive(u'D')), "D:\\");
+  }
+}
+
+TEST_F(StartupTest, TheDriveAndFolderAreSetBack) {
+  std::filesystem::create_directories(*machine_.HostPath(u"D:\\COURSE\\PAGES"));
+  machine_.SetCurrentFolder(u"D:\\COURSE\\PAGES");
+  mdlFlash::InstallFlashControl();
+  EXPECT_EQ(machine_.CurrentDrive(), u'D');
+  EXPECT_EQ(Show(machine_.FolderOfDrive(u'D')), "D:\\COURSE\\PAGES");
+  // The system folder's drive keeps the folder the registration ran in.
+  EXPECT_EQ(Show(machine_.FolderOfDrive(u'C')), "C:\\WINDOWS\\SYSTEM\\macromed\\flash");
+}
+
+TEST_F(StartupTest, UnreadableCurrentFolderRegistersWhereTheProcessIs) {
+  // Only the read after the copy fails (MakePath reads the folder first).
+  machine_.InjectFault(sim::Operation::kCurrentFolder, 21, 2);
+  mdlFlash::InstallFlashControl();
+  ASSERT_EQ(machine_.Registrations().size(), 1u);
+  EXPECT_EQ(Show(machine_.Registrations()[0].path), Show(kSystemCopy));
+  EXPECT_EQ(Show(machine_.FolderOfDrive(u'D')), "D:\\");
+  // MakePath left C: at the last level that existed; the registration did not move it on.
+  EXPECT_EQ(Show(machine_.FolderOfDrive(u'C')), "C:\\WINDOWS\\SYSTEM");
+}
+
+TEST_F(StartupTest, TheViewerStartsAfterTheRegistration) {
+  Launch();
+  ASSERT_NE(FirstCall(sim::Operation::kDLLSelfRegister), machine_.CallLog().end());
+  EXPECT_LT(FirstCall(sim::Operation::kDLLSelfRegister), FirstCall(sim::Operation::kStartProcess));
+}
+
+// At the root of the current drive, which the conformance suite cannot touch on Wine.
+TEST_F(StartupTest, MakePathFromTheRootOfTheCurrentDrive) {
+  machine_.SetCurrentFolder(u"C:\\");
+  EXPECT_EQ(mdlFlash::MakePath(u"\\R\\S\\"), common::kTrue);
+  EXPECT_TRUE(std::filesystem::is_directory(*machine_.HostPath(u"C:\\R\\S")));
+  EXPECT_EQ(Show(machine_.FolderOfDrive(u'C')), "C:\\");
+}
+
+TEST_F(StartupTest, MakePathOnReadOnlyMediaCreatesNothingAndReportsNothing) {
+  machine_.SetReadOnlyDrive(u'D');
+  EXPECT_EQ(mdlFlash::MakePath(u"D:\\A\\B\\"), common::kTrue);
+  EXPECT_FALSE(std::filesystem::exists(*machine_.HostPath(u"D:\\A")));
+  EXPECT_EQ(common::GetCurrentError().number, 0);
+}
+
+// System folders that only the simulated machine can have, and a failed call.
+TEST_F(StartupTest, GetSystemFolder) {
+  machine_.SetSystemFolder(u"C:\\" + std::u16string(251, u'S'));  // 254 characters: fits
+  EXPECT_EQ(mdlFlash::GetSystemFolder().Value().size(), 255u);
+  machine_.SetSystemFolder(u"C:\\" + std::u16string(252, u'S'));  // 255: no room for the NUL
+  EXPECT_EQ(Show(mdlFlash::GetSystemFolder().Value()), "\\");
+  machine_.InjectFault(sim::Operation::kGetSystemDirectory, 5);
+  EXPECT_EQ(Show(mdlFlash::GetSystemFolder().Value()), "");
+}
+
+}  // namespace
+}  // namespace tests
