@@ -12,7 +12,7 @@ namespace {
 TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
   const struct {
     std::u16string folder;
-    std::u16string command;  // {disc} stands for the disc folder
+    std::u16string command;
   } cases[] = {
       {u"disc", u"{disc}\\Download\\tolDownload.exe %1"},
       {u"My Course", u"\"{disc}\\Download\\tolDownload.exe\" %1"},
@@ -24,8 +24,7 @@ TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
                              Show(u"\"" + machine->Viewer() + u"\"") + '\0');
     const std::u16string disc = machine->DiscRoot() + u"\\" + c.folder;
     machine->MakeDisc(disc, Build::kFileType);
-    std::u16string expected = c.command;
-    expected.replace(expected.find(u"{disc}"), 6, disc);
+    const std::u16string expected = Expand(*machine, c.command, disc);
     for (int run = 1; run <= 2; ++run) {
       SCOPED_TRACE(Show(c.folder) + ", run " + std::to_string(run));
       EXPECT_FALSE(machine->Launch(disc, u"page.tolopentest").viewer_command_line.empty()) << "the viewer starts";

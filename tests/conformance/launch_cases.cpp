@@ -20,17 +20,11 @@ struct Course {
   }
   // The open command of the document type, stored as `type` (REG_SZ, REG_EXPAND_SZ, ...).
   void RegisterCommand(std::uint32_t type, const std::u16string& command) {
-    machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", type, Text(Expand(*machine, command)));
+    machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", type, Text(Expected(command)));
   }
-  static std::string Text(const std::u16string& text) {
-    std::string bytes(text.begin(), text.end());  // the cases' commands are ASCII
-    return bytes + '\0';
-  }
-  // The text with {disc} and the machine's own places replaced.
-  std::u16string Expected(std::u16string text) {
-    for (std::size_t at; (at = text.find(u"{disc}")) != std::u16string::npos;) text.replace(at, 6, disc);
-    return Expand(*machine, text);
-  }
+  static std::string Text(const std::u16string& text) { return Show(text) + '\0'; }  // ASCII here
+  // The text with the disc's and the machine's places.
+  std::u16string Expected(const std::u16string& text) { return Expand(*machine, text, disc); }
   std::u16string Destination() { return machine->SystemFolder() + u"\\macromed\\flash\\flash.ocx"; }
   std::u16string DiscControl() { return disc + u"\\tools\\flash\\flash.ocx"; }
 

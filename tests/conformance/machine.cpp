@@ -2,11 +2,11 @@
 
 namespace conformance {
 
-std::u16string Expand(Machine& machine, std::u16string text) {
+std::u16string Expand(Machine& machine, std::u16string text, const std::u16string& disc) {
   const struct {
     const char16_t* name;
     std::u16string value;
-  } places[] = {{u"{system}", machine.SystemFolder()}, {u"{viewer}", machine.Viewer()}};
+  } places[] = {{u"{disc}", disc}, {u"{system}", machine.SystemFolder()}, {u"{viewer}", machine.Viewer()}};
   for (const auto& place : places) {
     const std::u16string name = place.name;
     for (std::size_t at; (at = text.find(name)) != std::u16string::npos;) text.replace(at, name.size(), place.value);

@@ -7,7 +7,7 @@
 // course disc, runs the launcher (the real tolOpen.exe under Wine, Main on the simulated
 // machine) or a routine in this process, and looks at what the machine holds afterwards.
 // Paths are Windows paths; "{disc}", "{system}" and "{viewer}" in a case's text stand for the
-// machine's disc folder, system folder and viewer program (Expand).
+// case's disc folder and the machine's system folder and viewer program (Expand).
 #pragma once
 
 #include <cstdint>
@@ -88,8 +88,8 @@ class Machine {
 // A fresh machine of the build's kind, with nothing of earlier cases left on it.
 std::unique_ptr<Machine> NewMachine();
 
-// The text with {disc}, {system} and {viewer} replaced by the machine's own.
-std::u16string Expand(Machine& machine, std::u16string text);
+// The text with {disc} replaced by `disc`, {system} and {viewer} by the machine's own.
+std::u16string Expand(Machine& machine, std::u16string text, const std::u16string& disc = u"");
 
 // UTF-16 as UTF-8 for test messages.
 std::string Show(const std::u16string& text);

@@ -22,44 +22,24 @@ using sim::Operation;
 // The failures each operation can meet on a real machine (Win32 statuses).
 std::vector<platform::Status> RealFailures(Operation operation) {
   switch (operation) {
-    case Operation::kCommandLineArgument:
-    case Operation::kProgramFolder:
-    case Operation::kToAnsi:
-    case Operation::kFromAnsi:
-    case Operation::kExpandEnvironment:
-    case Operation::kGetSystemDirectory:
-      return {8};                         // not enough memory
-    case Operation::kStartProcess:
-      return {2, 5, 193, 8};              // not found, access denied, not a program
-    case Operation::kRegOpenKeyEx:
-      return {2, 5, 126};                 // missing, refused, advapi32 not loadable
-    case Operation::kRegQueryValueEx:
-      return {2, 5, 234, 127};            // missing, refused, more data, no such entry
-    case Operation::kRegCloseKey:
-    case Operation::kCloseFile:
-      return {6};                         // invalid handle
-    case Operation::kRegCreateKeyEx:
-      return {5, 161};                    // refused, bad path
-    case Operation::kRegSetValueEx:
-      return {5, 1016};                   // refused, registry I/O failed
-    case Operation::kCurrentFolder:
-      return {8, 21};                     // memory, device not ready
-    case Operation::kChangeDrive:
-      return {15, 21};                    // invalid drive, not ready
-    case Operation::kChangeFolder:
-      return {3, 5, 21};
-    case Operation::kMakeFolder:
-      return {3, 5, 19, 183};             // ..., write protected, already exists
-    case Operation::kOpenForInput:
-      return {2, 3, 5, 32};               // ..., sharing violation
-    case Operation::kFileLength:
-      return {2, 5};
-    case Operation::kCopyFile:
-      return {5, 32, 112};                // ..., disk full
-    case Operation::kDLLSelfRegister:
-      return {126, 127, 5};               // library missing, entry missing, registration failed
-    case Operation::kCount:
-      break;
+    case Operation::kCommandLineArgument: case Operation::kProgramFolder: case Operation::kToAnsi:
+    case Operation::kFromAnsi: case Operation::kExpandEnvironment: case Operation::kGetSystemDirectory:
+      return {8};  // not enough memory
+    case Operation::kStartProcess: return {2, 5, 193, 8};  // not found, access denied, not a program
+    case Operation::kRegOpenKeyEx: return {2, 5, 126};  // missing, refused, advapi32 not loadable
+    case Operation::kRegQueryValueEx: return {2, 5, 234, 127};  // missing, refused, more data, no such entry
+    case Operation::kRegCloseKey: case Operation::kCloseFile: return {6};  // invalid handle
+    case Operation::kRegCreateKeyEx: return {5, 161};  // refused, bad path
+    case Operation::kRegSetValueEx: return {5, 1016};  // refused, registry I/O failed
+    case Operation::kCurrentFolder: return {8, 21};  // memory, device not ready
+    case Operation::kChangeDrive: return {15, 21};  // invalid drive, not ready
+    case Operation::kChangeFolder: return {3, 5, 21};
+    case Operation::kMakeFolder: return {3, 5, 19, 183};  // ..., write protected, already exists
+    case Operation::kOpenForInput: return {2, 3, 5, 32};  // ..., sharing violation
+    case Operation::kFileLength: return {2, 5};
+    case Operation::kCopyFile: return {5, 32, 112};  // ..., disk full
+    case Operation::kDLLSelfRegister: return {126, 127, 5};  // library missing, entry missing, registration failed
+    case Operation::kCount: break;
   }
   return {};
 }

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <vector>
@@ -45,6 +48,8 @@ DWORD RunAndWait(const std::wstring& program, const std::wstring& argument, cons
 namespace conformance {
 namespace {
 
+namespace fs = std::filesystem;
+
 std::wstring W(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 std::u16string U(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }  // ASCII names
@@ -64,22 +69,9 @@ void RemoveTree(const std::wstring& path) {
   SHFileOperationW(&operation);
 }
 
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-std::string ReadFileBytes(const std::wstring& path) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::string();
-  std::string bytes(GetFileSize(file, nullptr), '\0');
-  DWORD read = 0;
-  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  CloseHandle(file);
-  bytes.resize(read);
-  return bytes;
+std::string ReadFileBytes(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 // A value under HKEY_CLASSES_ROOT with the ANSI API.
@@ -156,19 +148,12 @@ class WineMachine final : public Machine {
     environment_.insert(W(name));
     SetEnvironmentVariableW(W(name).c_str(), W(value).c_str());
   }
-  void WriteFile(const std::u16string& path, std::size_t size) override {
-    const std::wstring file = W(path);
-    for (std::size_t slash = file.find(L'\\', 3); slash != std::wstring::npos; slash = file.find(L'\\', slash + 1)) {
-      CreateDirectoryW(file.substr(0, slash).c_str(), nullptr);
-    }
-    WriteFileBytes(file, std::string(size, 'x'));
-  }
+  void WriteFile(const std::u16string& path, std::size_t size) override { WriteBytes(path, std::string(size, 'x')); }
   void WriteControl(const std::u16string& path, std::size_t size) override {
-    WriteFile(path, 0);
     std::string control = ReadFileBytes(tests::BuildFile(TEST_CONTROL_DLL));
     EXPECT_LE(control.size(), size) << "the tests' control is longer than the case's copy";
     control.resize(size, '\0');
-    WriteFileBytes(W(path), control);
+    WriteBytes(path, control);
   }
   void RemoveFile(const std::u16string& path) override { DeleteFileW(W(path).c_str()); }
   void MakeReadOnly(const std::u16string& path) override { SetFileAttributesW(W(path).c_str(), FILE_ATTRIBUTE_READONLY); }
@@ -194,7 +179,7 @@ class WineMachine final : public Machine {
     // The recorder writes its command line and current folder, one per line. A viewer that was
     // started reports within moments; one that was not is waited for briefly.
     for (int look = 0; look < (viewer_expected ? 200 : 20); ++look, Sleep(50)) {
-      const std::string bytes = ReadFileBytes(record_);
+      const std::string bytes = ReadFileBytes(fs::path(record_));
       if (bytes.empty()) continue;
       const std::u16string text(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
       const std::size_t first = text.find(u'\n');
@@ -220,9 +205,9 @@ class WineMachine final : public Machine {
     return std::u16string(key_class, key_class + length);
   }
   long long FileSize(const std::u16string& path) override {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(W(path).c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    std::error_code error;
+    const auto size = fs::file_size(fs::path(path), error);
+    return error ? -1 : static_cast<long long>(size);
   }
   bool IsReadOnly(const std::u16string& path) override {
     const DWORD attributes = GetFileAttributesW(W(path).c_str());
@@ -231,6 +216,11 @@ class WineMachine final : public Machine {
   bool UnderWine() override { return true; }
 
  private:
+  // A file with the folders it needs.
+  static void WriteBytes(const std::u16string& path, const std::string& bytes) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(fs::path(path), std::ios::binary) << bytes;
+  }
   static void Clean() {
     const std::wstring macromed = SystemFolderW() + L"\\macromed";
     SetFileAttributesW((macromed + L"\\flash").c_str(), FILE_ATTRIBUTE_NORMAL);

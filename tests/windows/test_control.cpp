@@ -1,17 +1,14 @@
 // A self-registering COM server that stands in for the Flash control in the tests. Its
 // DllRegisterServer records, under HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32, the path it
 // was loaded from (the default value) and the current folder at the time ("RegisteredIn").
-#include <windows.h>
-
-
-namespace {
-
-HMODULE g_self = nullptr;
-
-}  // namespace
-
 // Small, so that a case can pad a copy to the length it needs (a real control is about half a
 // megabyte; bytes after its image do not keep a DLL from loading).
+#include <windows.h>
+
+namespace {
+HMODULE g_self = nullptr;  // this library, as loaded
+}  // namespace
+
 extern "C" BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) g_self = instance;
   return TRUE;
