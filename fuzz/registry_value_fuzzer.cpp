@@ -7,7 +7,7 @@
 
 #include "common/numbered_error.h"
 #include "common/platform.h"
-#include "fuzz/fuzz_machine.h"
+#include "sim/machine.h"
 #include "registry/registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

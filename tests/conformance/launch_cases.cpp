@@ -117,25 +117,28 @@ TEST(ConformanceControl, ACopyInPlaceIsKeptFromItsSizeOn) {
   }
 }
 
-TEST(ConformanceControl, WhereTheCopyCannotBeMade) {
+TEST(ConformanceControl, WhereTheCopyCannotBeMadeOrAPieceIsMissing) {
   const struct {
     const char* what;
     void (*arrange)(Course&);
     const char16_t* registered;  // "" when nothing registers itself
+    bool copied;
   } cases[] = {
       {"destination held by another program", [](Course& c) {
          c.machine->WriteFile(c.Destination(), 1000);
          c.machine->Hold(c.Destination());
-       }, u"{disc}\\tools\\flash\\flash.ocx"},
+       }, u"{disc}\\tools\\flash\\flash.ocx", false},
       {"a file where the folder belongs", [](Course& c) {
          c.machine->WriteFile(c.machine->SystemFolder() + u"\\macromed\\flash", 10);
-       }, u"{disc}\\tools\\flash\\flash.ocx"},
-      {"the disc's control held by another program", [](Course& c) { c.machine->Hold(c.DiscControl()); }, u""},
+       }, u"{disc}\\tools\\flash\\flash.ocx", false},
+      {"the disc's control held by another program", [](Course& c) { c.machine->Hold(c.DiscControl()); }, u"", false},
       // A copy left read-only (as an older launcher left its copy from a CD) is replaced.
       {"a read-only copy too small", [](Course& c) {
          c.machine->WriteFile(c.Destination(), 1000);
          c.machine->MakeReadOnly(c.Destination());
-       }, u"{system}\\macromed\\flash\\flash.ocx"},
+       }, u"{system}\\macromed\\flash\\flash.ocx", true},
+      {"no vb5stkit.dll", [](Course& c) { c.machine->RemoveFile(c.disc + u"\\vb5stkit.dll"); }, u"", true},
+      {"no control on the disc", [](Course& c) { c.machine->RemoveFile(c.DiscControl()); }, u"", false},
   };
   for (const auto& c : cases) {
     Course course;
@@ -145,26 +148,8 @@ TEST(ConformanceControl, WhereTheCopyCannotBeMade) {
     EXPECT_EQ(Show(run.registered), Show(registered)) << c.what;
     const std::u16string own_folder = registered.empty() ? u"" : registered.substr(0, registered.rfind(u'\\'));
     EXPECT_EQ(Show(run.registered_in), Show(own_folder)) << c.what << ": from its own folder";
+    EXPECT_EQ(course.machine->FileSize(course.Destination()) == 500000, c.copied) << c.what;
     EXPECT_FALSE(run.viewer_command_line.empty()) << c.what << ": the viewer starts all the same";
-  }
-}
-
-TEST(ConformanceControl, MissingPiecesStillStartTheViewer) {
-  const struct {
-    const char* what;
-    std::u16string removed;  // below the disc
-    bool copied;
-  } cases[] = {
-      {"no vb5stkit.dll", u"vb5stkit.dll", true},
-      {"no control on the disc", u"tools\\flash\\flash.ocx", false},
-  };
-  for (const auto& c : cases) {
-    Course course;
-    course.machine->RemoveFile(course.disc + u"\\" + c.removed);
-    const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest");
-    EXPECT_FALSE(run.viewer_command_line.empty()) << c.what;
-    EXPECT_EQ(Show(run.registered), "") << c.what;
-    EXPECT_EQ(course.machine->FileSize(course.Destination()) > 0, c.copied) << c.what;
   }
 }
 

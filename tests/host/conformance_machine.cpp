@@ -3,7 +3,6 @@
 #include <fstream>
 
 #include "common/build_options.h"
-#include "start/main.h"
 #include "tests/conformance/machine.h"
 #include "tests/host/sim_fixture.h"
 
@@ -59,17 +58,10 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
   }
 
   LaunchOutcome Launch(const std::u16string& folder, const std::u16string& argument, bool) override {
-    machine_.SetProgramPath(folder + u"\\tolOpen.exe");
-    machine_.SetCommandLineArgument(argument);
     machine_.SetCurrentFolder(folder);
     const std::size_t registrations = machine_.Registrations().size();
-    const std::size_t started = machine_.StartedProcesses().size();
-    mdlMain::Main();
-    EXPECT_EQ(machine_.OpenKeyCount(), 0u) << "a key handle was left open";
-    EXPECT_EQ(machine_.OpenFileCount(), 0u) << "a file was left open";
     LaunchOutcome run;
-    if (machine_.StartedProcesses().size() > started) {
-      EXPECT_EQ(machine_.StartedProcesses().back().window_style, 1);
+    if (SimMachine::Launch(argument, folder + u"\\tolOpen.exe") != "(none)") {
       run.viewer_command_line = machine_.StartedProcesses().back().command_line;
       run.viewer_folder = machine_.FolderOfDrive(machine_.CurrentDrive());
     }
