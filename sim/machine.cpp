@@ -208,8 +208,13 @@ bool Machine::IsFile(const std::u16string& windows_path) const {
 
 common::Result<std::u16string> Machine::CommandLineArgument() {
   if (auto fault = EnterOrFail(Operation::kCommandLineArgument); !fault) return fault.Error();
-  Trace("CommandLineArgument -> " + Quoted(argument_));
-  return argument_;
+  // As on Windows, the blanks that separate the argument from the program's name, and those
+  // that end the command line, are not part of it.
+  const std::size_t first = argument_.find_first_not_of(u" \t");
+  const std::u16string argument =
+      first == std::u16string::npos ? u"" : argument_.substr(first, argument_.find_last_not_of(u" \t") + 1 - first);
+  Trace("CommandLineArgument -> " + Quoted(argument));
+  return argument;
 }
 
 common::Result<std::u16string> Machine::ProgramFolder() {
@@ -221,10 +226,9 @@ common::Result<std::u16string> Machine::ProgramFolder() {
 }
 
 platform::Status Machine::FindProgram(const std::u16string& command_line) const {
-  std::size_t start = 0;
-  while (start < command_line.size() && IsBlank(command_line[start])) ++start;
-
-  // A quoted name is taken whole; an unquoted one is tried up to each blank in turn.
+  // A quoted name is taken whole; an unquoted one is tried up to each blank in turn (a command
+  // line that begins with a blank names no program).
+  const std::size_t start = 0;
   std::vector<std::u16string> candidates;
   if (start < command_line.size() && command_line[start] == u'"') {
     const std::size_t close = command_line.find(u'"', start + 1);
@@ -293,19 +297,20 @@ common::Result<std::u16string> Machine::FromAnsi(platform::AnsiStringView bytes)
 
 common::Result<std::u16string> Machine::ExpandEnvironment(const std::u16string& text) {
   if (auto fault = EnterOrFail(Operation::kExpandEnvironment); !fault) return fault.Error();
+  // The text ends at its first NUL, as a C string does. A name between two "%" that names no
+  // variable is kept with both, and the search goes on after the second.
+  const std::u16string source = text.substr(0, text.find(u'\0'));
   std::u16string expanded;
   std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t close = text[i] == u'%' ? text.find(u'%', i + 1) : std::u16string::npos;
-    if (close != std::u16string::npos) {
-      const auto variable = environment_.find(FoldCase(text.substr(i + 1, close - i - 1)));
-      if (variable != environment_.end()) {
-        expanded += variable->second.second;
-        i = close + 1;
-        continue;
-      }
+  while (i < source.size()) {
+    const std::size_t close = source[i] == u'%' ? source.find(u'%', i + 1) : std::u16string::npos;
+    if (close == std::u16string::npos) {
+      expanded += source[i++];
+      continue;
     }
-    expanded += text[i++];
+    const auto variable = environment_.find(FoldCase(source.substr(i + 1, close - i - 1)));
+    expanded += variable != environment_.end() ? variable->second.second : source.substr(i, close + 1 - i);
+    i = close + 1;
   }
   Trace("ExpandEnvironment " + Quoted(text) + " -> " + Quoted(expanded));
   return expanded;

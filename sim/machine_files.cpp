@@ -1,6 +1,7 @@
 // The simulated machine's drives, folders and files, and the setup toolkit's self-registration.
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "common/numbered_error.h"
 #include "sim/code_page.h"
@@ -239,12 +240,18 @@ common::Result<std::int16_t> Machine::DLLSelfRegister(const platform::AnsiString
     Trace("DLLSelfRegister " + Quoted(name) + " -> vb5stkit.dll cannot be loaded");
     return common::NumberedError(common::kErrorInLoadingDll);
   }
+  // As vb5stkit.dll answers: 1 for no path, 2 for a file that cannot be loaded as a library (a
+  // library image begins with "MZ"); a library is taken to register itself.
   std::u16string full;
-  const bool readable = !fault && Resolve(name, &full) == platform::kSuccess &&
-                        ReadableFileStatus(full) == platform::kSuccess;
-  const std::int16_t result = readable ? 0 : 1;
+  std::int16_t result = name.empty() ? 1 : 2;
+  if (!fault && !name.empty() && Resolve(name, &full) == platform::kSuccess &&
+      ReadableFileStatus(full) == platform::kSuccess) {
+    char image[2] = {};
+    std::ifstream(*HostPath(full), std::ios::binary).read(image, 2);
+    if (image[0] == 'M' && image[1] == 'Z') result = 0;
+  }
   registrations_.push_back({name, result, FolderOfDrive(current_drive_)});
-  Trace("DLLSelfRegister " + Quoted(name) + (readable ? " -> registered" : " -> fails (1)") +
+  Trace("DLLSelfRegister " + Quoted(name) + (result == 0 ? " -> registered" : " -> fails (" + std::to_string(result) + ")") +
         (fault ? " (injected)" : ""));
   return result;
 }

@@ -43,6 +43,8 @@ TEST(ConformanceLaunch, TheViewerReceivesTheDocument) {
       {"a page in a folder", u"disc", u"docs\\intro.tolopentest", u"\"{viewer}\" -nohome {disc}\\docs\\intro.tolopentest"},
       {"the rightmost dot counts", u"disc", u"a.b.tolopentest", u"\"{viewer}\" -nohome {disc}\\a.b.tolopentest"},
       {"enclosing quotes are dropped", u"disc", u"\"page.tolopentest\"", u"\"{viewer}\" -nohome {disc}\\page.tolopentest"},
+      {"blanks around the argument are no part of it", u"disc", u" \tpage.tolopentest  ",
+       u"\"{viewer}\" -nohome {disc}\\page.tolopentest"},
       {"an absolute path stays as it is", u"disc", u"C:\\x.tolopentest", u"\"{viewer}\" -nohome C:\\x.tolopentest"},
       {"a path with a blank is quoted", u"My Course", u"page.tolopentest",
        u"\"{viewer}\" -nohome \"{disc}\\page.tolopentest\""},
@@ -72,6 +74,7 @@ TEST(ConformanceLaunch, KindsOfOpenCommand) {
       {"expandable text is expanded", 2, u"\"%TOLOPEN_VIEWER%\" -e", u"\"{viewer}\" -e {disc}\\page.tolopentest"},
       {"stored with two NULs", 1, std::u16string(u"\"{viewer}\" -n\0", 14), u"\"{viewer}\" -n {disc}\\page.tolopentest"},
       {"a viewer that does not exist", 1, u"C:\\tolopen-gone.exe", u""},
+      {"a command that begins with a blank names no program", 1, u" \"{viewer}\"", u""},
       {"binary data is no command", 3, u"\"{viewer}\"", u""},
   };
   for (const auto& c : cases) {
@@ -139,6 +142,7 @@ TEST(ConformanceControl, WhereTheCopyCannotBeMadeOrAPieceIsMissing) {
        }, u"{system}\\macromed\\flash\\flash.ocx", true},
       {"no vb5stkit.dll", [](Course& c) { c.machine->RemoveFile(c.disc + u"\\vb5stkit.dll"); }, u"", true},
       {"no control on the disc", [](Course& c) { c.machine->RemoveFile(c.DiscControl()); }, u"", false},
+      {"the disc's control is no library", [](Course& c) { c.machine->WriteFile(c.DiscControl(), 500000); }, u"", true},
   };
   for (const auto& c : cases) {
     Course course;

@@ -1,6 +1,5 @@
 // The conformance suite's machine in the host build: the simulated one, running Main.
 #include <filesystem>
-#include <fstream>
 
 #include "common/build_options.h"
 #include "tests/conformance/machine.h"
@@ -35,11 +34,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     machine_.SetEnvironmentVariable(name, value);
   }
   void WriteFile(const std::u16string& path, std::size_t size) override { CreateFile(path, size); }
-  // The simulated setup toolkit registers any readable file; a control begins as an image does.
-  void WriteControl(const std::u16string& path, std::size_t size) override {
-    CreateFile(path, size);
-    std::fstream(*machine_.HostPath(path), std::ios::binary | std::ios::in | std::ios::out) << "MZ";
-  }
+  void WriteControl(const std::u16string& path, std::size_t size) override { CreateControl(path, size); }
   void RemoveFile(const std::u16string& path) override {
     std::error_code ignored;
     fs::remove(*machine_.HostPath(path), ignored);

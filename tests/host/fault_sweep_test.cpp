@@ -63,7 +63,7 @@ class ScenarioMachine : public SimMachine {
   explicit ScenarioMachine(const Scenario& scenario) {
     MakeCourse();
     if (!scenario.control_on_disc) std::filesystem::remove(*machine_.HostPath(kDiscCopy));
-    if (scenario.control_in_place) CreateFile(kSystemCopy, 0x63000);
+    if (scenario.control_in_place) CreateControl(kSystemCopy, 0x63000);
     if (!scenario.viewer_registered) machine_.ClassesRoot().FindSubkey(u"htmlfile")->DeleteSubkey(u"shell");
     machine_.SetReadOnlyDrive(u'D');
     system_copy_before_ = Contents(*machine_.HostPath(kSystemCopy));

@@ -60,12 +60,19 @@ class SimMachine {
     std::ofstream(host, std::ios::binary) << std::string(size, 'x');
   }
 
+  // A copy of the control: the simulated setup toolkit registers a file that begins as a
+  // library image does.
+  void CreateControl(const std::u16string& windows_path, std::size_t size) {
+    CreateFile(windows_path, size);
+    std::fstream(*machine_.HostPath(windows_path), std::ios::binary | std::ios::in | std::ios::out) << "MZ";
+  }
+
   // The course on D:\, the current folder: vb5stkit.dll and the control (500,000 bytes) on the
   // disc, the system folder C:\WINDOWS\SYSTEM, and web pages opening in C:\viewer.exe.
   void MakeCourse() {
     std::filesystem::create_directories(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM"));
     CreateFile(u"D:\\vb5stkit.dll");
-    CreateFile(kDiscCopy, 500000);
+    CreateControl(kDiscCopy, 500000);
     CreateFile(u"C:\\viewer.exe");
     SetText(u".html", u"htmlfile");
     SetText(u".htm", u"htmlfile");

@@ -79,7 +79,7 @@ TEST(StartupFaultTest, FailingOperationsAreSkipped) {
     SCOPED_TRACE(c.what);
     SimMachine machine;
     machine.MakeCourse();
-    if (c.control_in_place) machine.CreateFile(kSystemCopy, 500000);
+    if (c.control_in_place) machine.CreateControl(kSystemCopy, 500000);
     machine.machine_.InjectFault(c.operation, c.status);
     EXPECT_EQ(machine.Launch(), c.started);
     const std::vector<sim::Registration>& registrations = machine.machine_.Registrations();

@@ -20,7 +20,8 @@ expect_refusal() {
 
 cp -r "$examples/machine" "$work/m"
 mkdir -p "$work/m/d/tools/flash"
-truncate -s 409600 "$work/m/d/tools/flash/flash.ocx"  # the disc's control, a stand-in
+printf MZ >"$work/m/d/tools/flash/flash.ocx"  # the disc's control: a stand-in that begins as a library does
+truncate -s 409600 "$work/m/d/tools/flash/flash.ocx"
 cp "$work/m/registry.reg" "$work/registry-before.reg"
 "$tool" --machine "$work/m" >"$work/out" 2>&1
 check "a run on the sample machine succeeds" test $? -eq 0

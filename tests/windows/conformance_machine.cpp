@@ -92,7 +92,10 @@ ClassesValue ReadClassesValue(const std::string& key, const std::string& name) {
 void WriteClassesValue(const std::string& key, const std::string& name, DWORD type, const std::string& data) {
   HKEY handle = nullptr;
   RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
-  RegSetValueExA(handle, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+  // The entry counts a NUL that follows text data as part of it; a byte after the data keeps
+  // the value exactly as given.
+  const std::string followed = data + 'x';
+  RegSetValueExA(handle, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(followed.data()), static_cast<DWORD>(data.size()));
   RegCloseKey(handle);
 }
 
