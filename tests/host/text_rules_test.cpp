@@ -113,6 +113,7 @@ TEST(TextRulesTest, FloatingTextAtTheEdgesOfTheRange) {
       {1e-5, "0.00001"},
       {9.9999999999999995e-7, "1E-06"},
       {999999999999999.0, "999999999999999"},
+      {1e15, "1E+15"},  // the first number with 16 digits before the point
       {0.1, "0.1"},
   };
   for (const auto& c : cases) EXPECT_EQ(Show(mdlRegistry::FloatingText(c.number)), c.text) << c.text;

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# tolOpen.exe started from a disc on read-only media (a folder made immutable), whose control
-# carries the read-only attribute as files on a CD do. Afterwards: the viewer started, the
-# control was copied into the system folder and registered there, the copy can be replaced by a
-# later run, and nothing on the disc changed.
+# tolOpen.exe started as autorun starts it from a CD: from the root of drive Q:, which shows a
+# disc on read-only media (a folder made immutable) whose control carries the read-only attribute
+# as files on a CD do. Afterwards: the viewer started on Q:\index.tolro in Q:\, the control was
+# copied into the system folder and registered there, the copy can be replaced by a later run,
+# and nothing on the disc changed. A second run, where the system folder cannot take the copy,
+# registers the control where it lies on the disc.
 set -u
 source_dir=$1
 build=$2
@@ -15,7 +17,7 @@ disc=$work/disc
 system_flash=$prefix/drive_c/windows/system32/macromed/flash
 cleanup() {
   chattr -R -i "$disc" 2>/dev/null
-  rm -rf "$work" "$prefix/drive_c/windows/system32/macromed"
+  rm -rf "$work" "$prefix/drive_c/windows/system32/macromed" "$prefix/dosdevices/q:"
   wine_run reg delete 'HKCR\.tolro' /f >/dev/null 2>&1
   wine_run reg delete 'HKCR\TolOpenTest.ReadOnly' /f >/dev/null 2>&1
   wine_run reg delete 'HKCR\CLSID\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}' /f >/dev/null 2>&1
@@ -38,15 +40,26 @@ before=$(cd "$disc" && find . -printf '%p %s %m %T@\n' | sort)
 recorder=$(windows_path "$build/tests/windows/recorder.exe")
 wine_run reg add 'HKCR\.tolro' /ve /d TolOpenTest.ReadOnly /f >/dev/null
 wine_run reg add 'HKCR\TolOpenTest.ReadOnly\shell\open\command' /ve /d "\"$recorder\"" /f >/dev/null
-TOLOPEN_RECORDER_OUT=$(windows_path "$work/record.txt") wine_run "$(windows_path "$disc")\\tolOpen.exe" index.tolro
-for _ in $(seq 100); do [ -s "$work/record.txt" ] && break; sleep 0.1; done
-
-received=$(iconv -f UTF-16LE -t UTF-8 "$work/record.txt" 2>/dev/null | head -1)
-check "the viewer received the document" test "$received" = "\"$recorder\" $(windows_path "$disc")\\index.tolro"
+ln -sfn "$disc" "$prefix/dosdevices/q:"
+# run_from_q: starts Q:\tolOpen.exe in Q:\ with the document's name, and waits for the viewer.
+run_from_q() {
+  rm -f "$work/record.txt"
+  TOLOPEN_RECORDER_OUT=$(windows_path "$work/record.txt") wine_run start /d 'Q:\' /wait 'Q:\tolOpen.exe' index.tolro
+  for _ in $(seq 100); do [ -s "$work/record.txt" ] && break; sleep 0.1; done
+  received=$(iconv -f UTF-16LE -t UTF-8 "$work/record.txt" 2>/dev/null | tr -d '\r' | tr '\n' '|')
+  registered=$(wine_run reg query 'HKCR\CLSID\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}\InprocServer32' /v RegisteredIn |
+               tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+}
+run_from_q
+check "the viewer received the document in Q:\\" test "$received" = "\"$recorder\" Q:\\index.tolro|Q:\\|"
 check "the control was copied into the system folder" cmp -s "$system_flash/flash.ocx" "$disc/tools/flash/flash.ocx"
 check "the copy does not keep the read-only attribute" test -n "$(find "$system_flash/flash.ocx" -perm -u+w)"
-registered=$(wine_run reg query 'HKCR\CLSID\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}\InprocServer32' /ve | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
-check "the control registered itself from the system folder" test "$registered" = 'C:\windows\system32\macromed\flash\flash.ocx'
+check "the control registered itself in the system folder" test "$registered" = 'C:\windows\system32\macromed\flash'
+rm -rf "$prefix/drive_c/windows/system32/macromed"
+echo 'a file where the folder belongs' >"$prefix/drive_c/windows/system32/macromed"
+run_from_q
+check "without a copy the viewer starts all the same" test "$received" = "\"$recorder\" Q:\\index.tolro|Q:\\|"
+check "and the control registers itself on the disc" test "$registered" = 'Q:\tools\flash'
 after=$(cd "$disc" && find . -printf '%p %s %m %T@\n' | sort)
 check "nothing on the disc changed" test "$before" = "$after"
 
