@@ -211,8 +211,9 @@ common::Result<std::u16string> Machine::CommandLineArgument() {
   // As on Windows, the blanks that separate the argument from the program's name, and those
   // that end the command line, are not part of it.
   const std::size_t first = argument_.find_first_not_of(u" \t");
-  const std::u16string argument =
-      first == std::u16string::npos ? u"" : argument_.substr(first, argument_.find_last_not_of(u" \t") + 1 - first);
+  const std::u16string argument = first == std::u16string::npos
+                                      ? u""
+                                      : argument_.substr(first, argument_.find_last_not_of(u" \t") + 1 - first);
   Trace("CommandLineArgument -> " + Quoted(argument));
   return argument;
 }
@@ -226,20 +227,15 @@ common::Result<std::u16string> Machine::ProgramFolder() {
 }
 
 platform::Status Machine::FindProgram(const std::u16string& command_line) const {
-  // A quoted name is taken whole; an unquoted one is tried up to each blank in turn (a command
-  // line that begins with a blank names no program).
-  const std::size_t start = 0;
+  // A quoted name is taken whole; an unquoted one is tried up to each blank in turn. A command
+  // line that begins with a blank names no program.
   std::vector<std::u16string> candidates;
-  if (start < command_line.size() && command_line[start] == u'"') {
-    const std::size_t close = command_line.find(u'"', start + 1);
-    candidates.push_back(command_line.substr(start + 1, close == std::u16string::npos
-                                                            ? std::u16string::npos
-                                                            : close - start - 1));
+  if (!command_line.empty() && command_line[0] == u'"') {
+    const std::size_t close = command_line.find(u'"', 1);
+    candidates.push_back(command_line.substr(1, close == std::u16string::npos ? std::u16string::npos : close - 1));
   } else {
-    for (std::size_t end = start; end <= command_line.size(); ++end) {
-      if (end == command_line.size() || IsBlank(command_line[end])) {
-        if (end > start) candidates.push_back(command_line.substr(start, end - start));
-      }
+    for (std::size_t end = 1; end <= command_line.size(); ++end) {
+      if (end == command_line.size() || IsBlank(command_line[end])) candidates.push_back(command_line.substr(0, end));
     }
   }
 

@@ -251,7 +251,8 @@ common::Result<std::int16_t> Machine::DLLSelfRegister(const platform::AnsiString
     if (image[0] == 'M' && image[1] == 'Z') result = 0;
   }
   registrations_.push_back({name, result, FolderOfDrive(current_drive_)});
-  Trace("DLLSelfRegister " + Quoted(name) + (result == 0 ? " -> registered" : " -> fails (" + std::to_string(result) + ")") +
+  Trace("DLLSelfRegister " + Quoted(name) +
+        (result == 0 ? " -> registered" : " -> fails (" + std::to_string(result) + ")") +
         (fault ? " (injected)" : ""));
   return result;
 }

@@ -20,7 +20,8 @@ struct Course {
   }
   // The open command of the document type, stored as `type` (REG_SZ, REG_EXPAND_SZ, ...).
   void RegisterCommand(std::uint32_t type, const std::u16string& command) {
-    machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", type, Text(Expected(command)));
+    machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", type,
+                             Text(Expand(*machine, command, disc)));
   }
   static std::string Text(const std::u16string& text) { return Show(text) + '\0'; }  // ASCII here
   // The text with the disc's and the machine's places.
