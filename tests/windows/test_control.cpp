@@ -3,6 +3,7 @@
 // was loaded from (the default value) and the current folder at the time ("RegisteredIn").
 // Small, so that a case can pad a copy to the length it needs (a real control is about half a
 // megabyte; bytes after its image do not keep a DLL from loading).
+#include <objbase.h>
 #include <windows.h>
 
 namespace {
@@ -15,6 +16,11 @@ extern "C" BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
+  // A real control registers its type library through COM, which fails where the caller has not
+  // initialised COM in this thread (then this call is the first, and answers S_OK).
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (SUCCEEDED(com)) CoUninitialize();
+  if (com == S_OK) return CO_E_NOTINITIALIZED;
   char path[MAX_PATH];
   char folder[MAX_PATH];
   GetModuleFileNameA(g_self, path, MAX_PATH);
