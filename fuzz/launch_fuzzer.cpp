@@ -29,7 +29,8 @@ const char16_t* const kOpenCommands[] = {
 // The machine's drives C: and D:, made once per process: the viewer C:\viewer.exe, the course on D:.
 const std::filesystem::path& MachineFolder() {
   static const std::filesystem::path folder = [] {
-    std::filesystem::path path = std::filesystem::temp_directory_path() / ("tolopen-fuzz-" + std::to_string(::getpid()));
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("tolopen-fuzz-" + std::to_string(::getpid()));
     std::filesystem::create_directories(path / "c" / "WINDOWS" / "SYSTEM");
     std::filesystem::create_directories(path / "d" / "tools" / "flash");
     std::ofstream(path / "c" / "viewer.exe") << "viewer";

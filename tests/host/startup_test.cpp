@@ -22,7 +22,6 @@ TEST_F(StartupTest, ProgramFolderAtADriveRoot) {
   } cases[] = {
       {u"", u"D:\\tolOpen.exe", "C:\\viewer.exe -nohome D:\\index.html"},
       {u"docs\\intro.htm", u"D:\\tolOpen.exe", "C:\\viewer.exe -nohome D:\\docs\\intro.htm"},
-      {u"", u"D:\\COURSE\\tolOpen.exe", "C:\\viewer.exe -nohome D:\\COURSE\\index.html"},
   };
   for (const auto& c : cases) EXPECT_EQ(Launch(c.argument, c.program), c.expected) << Show(c.program);
 }

@@ -95,7 +95,8 @@ void WriteClassesValue(const std::string& key, const std::string& name, DWORD ty
   // The entry counts a NUL that follows text data as part of it; a byte after the data keeps
   // the value exactly as given.
   const std::string followed = data + 'x';
-  RegSetValueExA(handle, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(followed.data()), static_cast<DWORD>(data.size()));
+  RegSetValueExA(handle, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(followed.data()),
+                 static_cast<DWORD>(data.size()));
   RegCloseKey(handle);
 }
 
@@ -159,7 +160,9 @@ class WineMachine final : public Machine {
     WriteBytes(path, control);
   }
   void RemoveFile(const std::u16string& path) override { DeleteFileW(W(path).c_str()); }
-  void MakeReadOnly(const std::u16string& path) override { SetFileAttributesW(W(path).c_str(), FILE_ATTRIBUTE_READONLY); }
+  void MakeReadOnly(const std::u16string& path) override {
+    SetFileAttributesW(W(path).c_str(), FILE_ATTRIBUTE_READONLY);
+  }
   void Hold(const std::u16string& path) override {
     held_.push_back(CreateFileW(W(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_NE(held_.back(), INVALID_HANDLE_VALUE);
@@ -199,7 +202,9 @@ class WineMachine final : public Machine {
   }
   std::u16string KeyClass(const std::u16string& key) override {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, Narrow(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return u"(no key)";
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, Narrow(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+      return u"(no key)";
+    }
     char key_class[64] = {};
     DWORD length = sizeof key_class;
     RegQueryInfoKeyA(handle, key_class, &length, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,

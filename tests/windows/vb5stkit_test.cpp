@@ -35,7 +35,8 @@ TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
     machine->WriteFile(root + u"\\text.ocx", 16);
     const std::string path = c.path.rfind("\\", 0) == 0 ? conformance::Show(root) + c.path : c.path;
     EXPECT_EQ(self_register(path.c_str()), c.expected) << c.what;
-    EXPECT_EQ(machine->GetClassesValue(std::u16string(kTestControlKey) + u"\\InprocServer32", u"").exists, c.expected == 0)
+    const std::u16string server = std::u16string(kTestControlKey) + u"\\InprocServer32";
+    EXPECT_EQ(machine->GetClassesValue(server, u"").exists, c.expected == 0)
         << c.what << ": only the server's own call registers it";
   }
   FreeLibrary(library);
