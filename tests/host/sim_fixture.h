@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -94,7 +95,7 @@ class SimMachine {
     EXPECT_EQ(started.back().window_style, 1);
     return sim::ToUtf8(started.back().command_line);
   }
-  // Where each operation comes first in the run's calls.
+  // Where the run first calls an operation (the log's end when it never does).
   std::vector<sim::Operation>::const_iterator FirstCall(sim::Operation operation) const {
     return std::find(machine_.CallLog().begin(), machine_.CallLog().end(), operation);
   }
