@@ -10,17 +10,25 @@
 
 namespace win32 {
 
+// Where a declared import's library is looked for: where Windows looks for a library, or first
+// beside the program by its full path (the search path that Windows builds from the program's
+// folder is cut at a ";" that the folder's name may hold).
+enum class LibrarySearch { kWindows, kBesideProgramFirst };
+
+// The library loaded as `search` says; null when it cannot be.
+HMODULE LoadDeclaredLibrary(const char* library, LibrarySearch search);
+
 template <typename Function>
 class DeclaredImport {
  public:
-  constexpr DeclaredImport(const char* library, const char* entry)
-      : library_(library), entry_(entry) {}
+  constexpr DeclaredImport(const char* library, const char* entry, LibrarySearch search = LibrarySearch::kWindows)
+      : library_(library), entry_(entry), search_(search) {}
 
   // The resolved entry. Fails with 48 when the library cannot be loaded and 453 when it has no
   // such entry; the next call tries again.
   common::Result<Function> Get() {
     if (function_ == nullptr) {
-      const HMODULE module = LoadLibraryA(library_);
+      const HMODULE module = LoadDeclaredLibrary(library_, search_);
       if (module == nullptr) return common::NumberedError(common::kErrorInLoadingDll);
       const FARPROC entry = GetProcAddress(module, entry_);
       if (entry == nullptr) return common::NumberedError(common::kDllEntryPointNotFound);
@@ -33,6 +41,7 @@ class DeclaredImport {
  private:
   const char* library_;
   const char* entry_;
+  LibrarySearch search_;
   Function function_ = nullptr;
 };
 

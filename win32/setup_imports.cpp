@@ -13,7 +13,9 @@ using GetSystemDirectoryAFunction = UINT(WINAPI*)(LPSTR, UINT);
 using DLLSelfRegisterFunction = SHORT(WINAPI*)(LPCSTR);
 
 TOLOPEN_CONSTINIT DeclaredImport<GetSystemDirectoryAFunction> g_get_system_directory{"kernel32.dll", "GetSystemDirectoryA"};
-TOLOPEN_CONSTINIT DeclaredImport<DLLSelfRegisterFunction> g_dll_self_register{"vb5stkit.dll", "DLLSelfRegister"};
+// The setup toolkit ships beside the program.
+TOLOPEN_CONSTINIT DeclaredImport<DLLSelfRegisterFunction> g_dll_self_register{"vb5stkit.dll", "DLLSelfRegister",
+                                                                              LibrarySearch::kBesideProgramFirst};
 
 }  // namespace
 

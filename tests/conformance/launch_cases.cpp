@@ -49,6 +49,8 @@ TEST(ConformanceLaunch, TheViewerReceivesTheDocument) {
       {"an absolute path stays as it is", u"disc", u"C:\\x.tolopentest", u"\"{viewer}\" -nohome C:\\x.tolopentest"},
       {"a path with a blank is quoted", u"My Course", u"page.tolopentest",
        u"\"{viewer}\" -nohome \"{disc}\\page.tolopentest\""},
+      // Windows cuts the library search path it builds from a folder's name at a ";".
+      {"a folder whose name holds a \";\"", u"Kurs;1", u"page.tolopentest", u"\"{viewer}\" -nohome {disc}\\page.tolopentest"},
       {"a name outside the ANSI code page arrives whole", u"disc", u"\"\u0416\u0443\u0440 \u6F22\u5B57.tolopentest\"",
        u"\"{viewer}\" -nohome \"{disc}\\\u0416\u0443\u0440 \u6F22\u5B57.tolopentest\""},
       {"a name of 300 characters", u"disc", std::u16string(288, u'n') + u".tolopentest",
@@ -59,6 +61,7 @@ TEST(ConformanceLaunch, TheViewerReceivesTheDocument) {
     const LaunchOutcome run = course.machine->Launch(course.disc, c.argument);
     EXPECT_EQ(Show(run.viewer_command_line), Show(course.Expected(c.expected))) << c.what;
     EXPECT_EQ(Show(run.viewer_folder), Show(course.disc)) << c.what << ": the viewer starts where the launcher did";
+    EXPECT_EQ(Show(run.registered), Show(course.Destination())) << c.what << ": the control registers itself";
   }
 }
 
