@@ -77,7 +77,8 @@ void ReferenceStart(void) {
   }
   GetCurrentDirectoryA(MAX_PATH, saved);
   SetCurrentDirectoryA(Join(line, system, "\\macromed\\flash", ""));
-  toolkit = LoadLibraryA("vb5stkit.dll");
+  toolkit = LoadLibraryExA(Join(line, folder, "vb5stkit.dll", ""), NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (toolkit == NULL) toolkit = LoadLibraryA("vb5stkit.dll");
   if (toolkit != NULL) {
     SelfRegister self_register = (SelfRegister)(void (*)(void))GetProcAddress(toolkit, "DLLSelfRegister");
     if (self_register != NULL) self_register(control);
