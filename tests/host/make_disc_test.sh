@@ -1,54 +1,91 @@
 #!/usr/bin/env bash
-# The disc command on course folders of our own. Each image is read back with 7-Zip, a reader
-# independent of the tool that wrote it, by its Joliet names (what Windows shows), and the whole
-# tree is compared with the disc folder, names and bytes. What cannot be carried is refused
-# before anything is written.
+# The disc command on course folders as publishers make them. Each image is read back with
+# 7-Zip, a reader independent of the tool that wrote it, by its Joliet names (what Windows
+# shows), and its label from the Joliet volume descriptor. What the command did not make is
+# never replaced; a failure or an interruption leaves the earlier disc and image as they were.
 set -u
 source_dir=$1
 build=$2  # the delivered 32-bit build
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+mounts=()
+cleanup() { for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done; rm -rf "$work"; }
+trap cleanup EXIT
 source "$(dirname "$0")/../check_lib.sh"
 make_disc() { "$source_dir/scripts/make-disc" --build "$build" "$@"; }
 # The image's tree, extracted by its Joliet names, is the disc folder's, byte for byte.
-same_tree() { rm -rf "$work/read"; LC_ALL=C.UTF-8 7z x -o"$work/read" "$1" >/dev/null && diff -r "$2" "$work/read" >/dev/null; }
-printf 'control' >"$work/control.ocx"
+same_tree() {
+  rm -rf "$work/read"
+  LC_ALL=C.UTF-8 7z x -o"$work/read" "$1" >/dev/null && diff -r --exclude=.make-disc "$2" "$work/read" >/dev/null
+}
+# The label Windows shows: the Joliet supplementary volume descriptor's identifier.
+joliet_label() {
+  local sector
+  for sector in $(seq 16 32); do
+    local head
+    head=$(dd if="$1" bs=2048 skip="$sector" count=1 2>/dev/null | head -c 91 | od -An -c | tr -d ' \n')
+    case $head in
+      377*) return 1 ;;
+      002CD001*%/*) dd if="$1" bs=1 skip=$((sector * 2048 + 40)) count=32 2>/dev/null |
+                      iconv -f UTF-16BE -t UTF-8 | sed 's/ *$//'; return 0 ;;
+    esac
+  done
+  return 1
+}
+# A listing of a folder's paths, sizes and contents, to see that it was left as it was.
+fingerprint() { (cd "$1" && find . -printf '%p %s %y\n' | LC_ALL=C sort && find . -type f -exec md5sum {} + | LC_ALL=C sort); }
+printf 'MZcontrol' >"$work/control.ocx"
+sample=$source_dir/examples/machine/d
 
 # The sample course.
-make_disc --course "$source_dir/examples/machine/d" --control "$work/control.ocx" --disc "$work/out/disc" \
-  --label Sample_1 >"$work/log" 2>&1
+make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/out/disc" --label Sample_1 >"$work/log" 2>&1
 check "the sample course makes a disc" test $? -eq 0
-check "the volume label" bash -c "isoinfo -d -i '$work/out/disc.iso' | grep -q '^Volume id: SAMPLE_1$'"
+check "Windows shows the label as given" test "$(joliet_label "$work/out/disc.iso")" = Sample_1
 check "the image holds the disc folder, names and bytes" same_tree "$work/out/disc.iso" "$work/out/disc"
 check "the program is the delivered build" cmp -s "$work/out/disc/tolOpen.exe" "$build/tolOpen.exe"
 check "the control is the publisher's" cmp -s "$work/out/disc/tools/flash/flash.ocx" "$work/control.ocx"
-check "autorun starts the launcher" bash -c "grep -q '^open=tolOpen.exe' '$work/out/disc/autorun.inf'"
+check "autorun starts the launcher" grep -q '^open=tolOpen.exe' "$work/out/disc/autorun.inf"
+make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/out/disc" --label 'Kurz bezpečnost1' \
+  >"$work/log" 2>&1
+check "a disc it made is made again" test $? -eq 0
+check "a 16-character label outside ASCII is shown as given" \
+  test "$(joliet_label "$work/out/disc.iso")" = 'Kurz bezpečnost1'
 
-# Names as publishers give them: long, Czech and German, nine folders deep; a title and an icon.
+# Names as publishers give them: long, Czech and German, nine folders deep, names that only
+# Unicode folds together; a title and an upper-case icon; the course's own control.
 course=$work/course
 long=Kapitola_01_Uvod_do_problematiky_bezpecnosti_prace_a_ochrany_zdravi
-mkdir -p "$course/a/b/c/d/e/f/g/h/i" "$course/Kapitoly"
+mkdir -p "$course/a/b/c/d/e/f/g/h/i" "$course/Kapitoly" "$course/Tools/Flash"
 printf '<a href="%s.html">1</a> <a href="Kapitoly/%%C3%%9Avod.html#top">2</a> <a href="chybi.html">3</a>' "$long" \
   >"$course/index.html"
-printf 'long' >"$course/$long.html"
-printf 'max' >"$course/$(printf 'x%.0s' $(seq 1 98)).html"  # 103 characters
-printf 'cz' >"$course/Kapitoly/Úvod.html"
-printf 'de' >"$course/Kapitoly/Größenübersicht der Prüfungen.html"
-printf 'deep' >"$course/a/b/c/d/e/f/g/h/i/hluboko.html"
-printf 'icon' >"$course/kurz.ico"
-make_disc --course "$course" --control "$work/control.ocx" --disc "$work/names/disc" --title "Safety at work" \
-  >"$work/log" 2>&1
-check "long, non-ASCII and deep names make a disc" test $? -eq 0
+for name in "$long.html" "$(printf 'x%.0s' $(seq 1 98)).html" "Kapitoly/Úvod.html" \
+            "Kapitoly/Größenübersicht der Prüfungen.html" "a/b/c/d/e/f/g/h/i/hluboko.html" \
+            "Straße.html" "STRASSE.html" "$(printf 'e\xcc\x81').html" "$(printf '\xc3\xa9').html" kurz.ico AUTORUN.ICO; do
+  printf '%s' "$name" >"$course/$name"
+done
+printf 'old control' >"$course/Tools/Flash/Flash.ocx"
+LC_ALL=C make_disc --course "$course" --control "$work/control.ocx" --disc "$work/names/disc" \
+  --title "Bezpečnost práce a ochrana zdraví – úvodní kurz pro všechny" >"$work/log" 2>&1
+check "long, non-ASCII and deep names make a disc (LC_ALL=C)" test $? -eq 0
 check "every name and byte arrives as the course has it" same_tree "$work/names/disc.iso" "$work/names/disc"
-check "the course is all there" bash -c "cd '$course' && find . -type f -exec cmp -s {} '$work/names/disc/{}' \\; -print | wc -l | grep -qx 7"
+check "names Windows keeps apart are kept" test "$(ls "$work/names/disc" | grep -ci 'stra')" -eq 2
 check "a link to a missing page is a warning" grep -qF "links to 'chybi.html': the course has no such file" "$work/log"
-check "links that are there are no warning" bash -c "! grep -qE 'Kapitola_01|Kapitoly' '$work/log'"
-check "AutoPlay shows the title" bash -c "grep -q '^action=Safety at work' '$work/names/disc/autorun.inf' && grep -q '^label=Safety at work' '$work/names/disc/autorun.inf'"
-check "and the course's icon" grep -q '^icon=kurz.ico' "$work/names/disc/autorun.inf"
+check "links that are there are no warning" bash -c "! grep -qE \"links to '(Kapitola_01|Kapitoly)\" '$work/log'"
+check "the course's own control is replaced, with a note" grep -qF "Tools/Flash/Flash.ocx is replaced" "$work/log"
+check "exactly one flash.ocx in any case, the one given" \
+  bash -c "test \"\$(LC_ALL=C.UTF-8 7z l -slt -ba '$work/names/disc.iso' | grep -ci '^Path = tools/flash/flash.ocx')\" = 1 &&
+           cmp -s '$work/names/disc/Tools/Flash/flash.ocx' '$work/control.ocx'"
+check "AutoPlay shows the title (UTF-16 autorun.inf)" \
+  bash -c "iconv -f UTF-16 -t UTF-8 '$work/names/disc/autorun.inf' | grep -q '^label=Bezpečnost práce'"
+check "and the course's icon, found without regard to case" \
+  bash -c "iconv -f UTF-16 -t UTF-8 '$work/names/disc/autorun.inf' | grep -q '^icon=AUTORUN.ICO'"
 
-# Bad input and what a disc cannot carry: a message naming the input, exit status 2, nothing written.
-mkdir -p "$work/no-index" "$work/not-a-disc"
-printf 'x' >"$work/no-index/start.html"
+# What the command did not make is not replaced; a link lands where it points.
+old=$work/old-cd
+mkdir -p "$old"
+printf '[autorun]\r\nopen=tolOpen.exe\r\n' >"$old/autorun.inf"
+printf 'old' >"$old/tolOpen.exe"
+printf 'old pages' >"$old/index.html"
+before=$(fingerprint "$old")
 refuse() {  # what, expected message, arguments
   local what=$1 message=$2
   shift 2
@@ -57,32 +94,108 @@ refuse() {  # what, expected message, arguments
   check "$what: exit status 2 (got $status)" test $status -eq 2
   check "$what: says '$message'" grep -qF -- "$message" "$work/log"
 }
-sample=$source_dir/examples/machine/d
-refuse "missing course" "does not exist" --course "$work/none" --control "$work/control.ocx" --disc "$work/bad/disc"
-refuse "course without index.html" "has no index.html" --course "$work/no-index" --control "$work/control.ocx" --disc "$work/bad/disc"
-refuse "missing control" "the control file" --course "$sample" --control "$work/none.ocx" --disc "$work/bad/disc"
-refuse "bad label" "the label takes" --course "$sample" --control "$work/control.ocx" --disc "$work/bad/disc" --label 'no spaces'
-refuse "bad medium" "--media is cd or dvd" --course "$sample" --control "$work/control.ocx" --disc "$work/bad/disc" --media floppy
-refuse "output that is no disc" "is no disc made here" --course "$sample" --control "$work/control.ocx" --disc "$work/not-a-disc"
+refuse "an old course CD's folder as --disc" "'$old' exists and was not made by this command" \
+  --course "$sample" --control "$work/control.ocx" --disc "$old"
+check "the old course is left as it was" test "$before" = "$(fingerprint "$old")"
+printf 'notes' >"$work/out/disc/my-notes.txt"
+refuse "a disc the user added to" "was changed since this command made it (my-notes.txt)" \
+  --course "$sample" --control "$work/control.ocx" --disc "$work/out/disc"
+rm "$work/out/disc/my-notes.txt"
+printf 'user' >"$work/user.iso"
+refuse "an image it did not make" "--image '$work/user.iso' exists and is no image made by this command" \
+  --course "$sample" --control "$work/control.ocx" --disc "$work/x/disc" --image "$work/user.iso"
+refuse "an image that is a folder" "is a folder" --course "$sample" --control "$work/control.ocx" \
+  --disc "$work/x/disc" --image "$work/out"
+ln -s "$work/out/disc" "$work/link"
+make_disc --course "$course" --control "$work/control.ocx" --disc "$work/link/" --image "$work/out/disc.iso" \
+  --label LINKED >"$work/log" 2>&1
+check "--disc LINK/ makes the disc where the link points" \
+  bash -c "test -L '$work/link' && test -f '$work/out/disc/kurz.ico' && test ! -e '$work/out/disc/disc'"
 
-bad=$work/bad-names
-mkdir -p "$bad/Stranky" "$bad/stranky"
-printf 'x' >"$bad/index.html"
-for name in "$(printf 'y%.0s' $(seq 1 99)).html" "otazka?.html" "strednik;.html" "tecka." "CON.txt" "TOLOPEN.EXE"; do
-  printf 'x' >"$bad/$name"
-done
-refuse "names a disc cannot carry" "cannot carry 7 path(s)" --course "$bad" --control "$work/control.ocx" --disc "$work/bad/disc"
-for reason in "has 104 characters; a disc carries 103" "cannot hold '?'" "cannot hold ';'" "trailing dot" \
-              "device name" "Stranky' only in case" "tolOpen.exe' only in case"; do
-  check "names the path and says: $reason" grep -qF "$reason" "$work/log"
-done
+# All or nothing: a full file system, a read-only one, an interruption at any moment.
+if mkdir -p "$work/tiny" && mount -t tmpfs -o size=1m tmpfs "$work/tiny" 2>/dev/null; then
+  mounts+=("$work/tiny")
+  make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/full/disc" --image "$work/tiny/disc.iso" \
+    >"$work/log" 2>&1
+  check "an image that fits a 1 MiB file system is made" test $? -eq 0
+  image_before=$(md5sum <"$work/tiny/disc.iso")
+  disc_before=$(fingerprint "$work/full/disc")
+  make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/full/disc" --image "$work/tiny/disc.iso" \
+    --label AGAIN >"$work/log" 2>&1
+  status=$?
+  check "a full file system: exit status 1 (got $status)" test $status -eq 1
+  check "a full file system: says so" grep -qF "the file system of '$work/tiny" "$work/log"
+  check "a full file system: the earlier image and disc are as they were" \
+    test "$image_before" = "$(md5sum <"$work/tiny/disc.iso")" -a "$disc_before" = "$(fingerprint "$work/full/disc")"
+  check "a full file system: nothing left behind" bash -c "! find '$work/tiny' '$work/full' -maxdepth 1 -name '.make-disc-*' | grep -q ."
+  mkdir -p "$work/ro" && mount -t tmpfs -o size=1m,ro tmpfs "$work/ro" && mounts+=("$work/ro")
+  make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/ro/disc" >"$work/log" 2>&1
+  status=$?
+  check "a read-only file system: exit status 1 (got $status), says where" \
+    bash -c "test $status -eq 1 && grep -qF \"cannot write in '$work/ro'\" '$work/log'"
+else
+  echo "note: not root, so the full and read-only file systems were not tried"
+fi
+# Interrupted while the new disc folder is copied, and while its image is written.
 big=$work/big
 mkdir -p "$big"
 printf 'x' >"$big/index.html"
-truncate -s 720M "$big/video.avi"
-refuse "a course too large for a CD" "the image would be " --course "$big" --control "$work/control.ocx" --disc "$work/bad/disc"
-check "it names the medium's size" grep -qF "a cd holds 737280000" "$work/log"
+head -c 400000000 /dev/zero >"$big/video.avi"
+disc_before=$(fingerprint "$work/out/disc")
+image_before=$(md5sum <"$work/out/disc.iso")
+for moment in disc disc.iso; do
+  "$source_dir/scripts/make-disc" --build "$build" --course "$big" --control "$work/control.ocx" --disc "$work/out/disc" \
+    >"$work/log" 2>&1 &
+  for _ in $(seq 1 1000); do compgen -G "$work/out/.make-disc-*/$moment" >/dev/null && break; sleep 0.01; done
+  kill -TERM $!
+  wait $!
+  status=$?
+  check "interrupted while making $moment: exit status 1 (got $status), says so" \
+    bash -c "test $status -eq 1 && grep -qF 'interrupted by SIGTERM; the earlier disc folder and image are as they were' '$work/log'"
+  check "interrupted while making $moment: the earlier disc and image are as they were" \
+    test "$disc_before" = "$(fingerprint "$work/out/disc")" -a "$image_before" = "$(md5sum <"$work/out/disc.iso")"
+  check "interrupted while making $moment: nothing left behind" bash -c "! find '$work/out' -maxdepth 1 -name '.make-disc-*' | grep -q ."
+done
+
+# Bad input and what a disc cannot carry: a message naming the input, exit status 2, nothing written.
+mkdir -p "$work/no-index"
+printf 'x' >"$work/no-index/start.html"
+truncate -s 4G "$work/huge.ocx"
+refuse "missing course" "does not exist" --course "$work/none" --control "$work/control.ocx" --disc "$work/bad/disc"
+refuse "course without index.html" "has no index.html" --course "$work/no-index" --control "$work/control.ocx" --disc "$work/bad/disc"
+refuse "missing control" "the control file" --course "$sample" --control "$work/none.ocx" --disc "$work/bad/disc"
+refuse "a control of 4 GiB" "has 4294967296 bytes" --course "$sample" --control "$work/huge.ocx" --disc "$work/bad/disc"
+refuse "a 17-character label" "the label takes 1 to 16 characters" --course "$sample" --control "$work/control.ocx" \
+  --disc "$work/bad/disc" --label ABCDEFGHIJKLMNOPQ
+refuse "bad medium" "--media is cd or dvd" --course "$sample" --control "$work/control.ocx" --disc "$work/bad/disc" --media floppy
+refuse "unknown option" "unknown option '--colour'" --course "$sample" --colour red
+refuse "the default disc folder inside the course" "lies inside the course folder" --course . --control "$work/control.ocx"
+(cd "$sample" && "$source_dir/scripts/make-disc" --course . --control "$work/control.ocx" >/dev/null 2>&1)
+check "nothing was made inside the course" test ! -e "$sample/build"
+"$source_dir/scripts/make-disc" --help >"$work/log" 2>&1
+check "--help prints the usage, exit status 0" bash -c "test $? -eq 0 && grep -q '^usage: scripts/make-disc' '$work/log'"
+
+bad=$work/bad-names
+mkdir -p "$bad/Stranky" "$bad/stranky" "$bad/autorun.inf" "$bad/tools/flash/flash.ocx" "$bad/tolOpen.exe"
+printf 'x' >"$bad/index.html"
+for name in "$(printf 'y%.0s' $(seq 1 99)).html" "otazka?.html" "strednik;.html" "tecka." "CON.txt" "Kurs, Teil 1.ico"; do
+  printf 'x' >"$bad/$name"
+done
+mkfifo "$bad/pipe"
+refuse "names a disc cannot carry" "cannot carry 11 path(s)" --course "$bad" --control "$work/control.ocx" --disc "$work/bad/disc"
+for reason in "has 104 characters; a disc carries 103" "cannot hold '?'" "cannot hold ';'" "trailing dot" \
+              "device name" "Stranky' only in case" "autorun.inf: it is a folder where the disc puts autorun.inf" \
+              "tolOpen.exe: it is a folder" "flash.ocx: it is a folder where the disc puts tools\\flash\\flash.ocx" \
+              "pipe: it is a FIFO" "Kurs, Teil 1.ico: icon= takes a comma"; do
+  check "names the path and says: $reason" grep -qF "$reason" "$work/log"
+done
+mkdir -p "$work/tools-file" && printf 'x' >"$work/tools-file/index.html" && printf 'x' >"$work/tools-file/TOOLS"
+refuse "a file named tools" "TOOLS: it is a file where the disc puts tools" --course "$work/tools-file" \
+  --control "$work/control.ocx" --disc "$work/bad/disc"
+truncate -s 720M "$big/video.avi"  # sparse: copied, it would be read as zeros
+refuse "a course too large for a CD" "a cd holds 737280000" --course "$big" --control "$work/control.ocx" --disc "$work/bad/disc"
+check "no other tool's message or traceback reached the user" bash -c "! grep -q Traceback '$work/log'"
 check "nothing was written for bad input" test ! -e "$work/bad"
-check "a folder that is no disc is left alone" test -z "$(ls -A "$work/not-a-disc")"
+check "no work folder was left anywhere" bash -c "! find '$work' -name '.make-disc-*' | grep -q ."
 
 report
