@@ -33,7 +33,7 @@ const std::filesystem::path& MachineFolder() {
         std::filesystem::temp_directory_path() / ("tolopen-fuzz-" + std::to_string(::getpid()));
     std::filesystem::create_directories(path / "c" / "WINDOWS" / "SYSTEM");
     std::filesystem::create_directories(path / "d" / "tools" / "flash");
-    std::ofstream(path / "c" / "viewer.exe") << "viewer";
+    std::ofstream(path / "c" / "viewer.exe", std::ios::binary) << sim::ProgramImageStandIn();
     std::ofstream(path / "d" / "vb5stkit.dll") << "setup toolkit";
     std::ofstream(path / "d" / "tools" / "flash" / "flash.ocx") << std::string(1000, 'x');
     return path;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "common/numbered_error.h"
 #include "sim/code_page.h"
@@ -107,6 +108,15 @@ RegistryChange& Machine::ChangeOf(const std::u16string& key_path) {
   return registry_changes_.back();
 }
 
+std::string ProgramImageStandIn() {
+  std::string image(0x44, '\0');
+  image[0] = 'M';
+  image[1] = 'Z';
+  image[0x3C] = 0x40;  // where the PE header begins
+  image.replace(0x40, 4, std::string("PE\0\0", 4));
+  return image;
+}
+
 const char* OperationName(Operation operation) {
   return kOperationNames[static_cast<int>(operation)];
 }
@@ -115,7 +125,7 @@ Machine::Machine() = default;
 
 void Machine::MapDrive(char16_t letter, std::string host_folder) {
   std::error_code error;
-  canonical_drives_[FoldCase(letter)] = std::filesystem::weakly_canonical(host_folder, error).string();
+  canonical_drives_[FoldCase(letter)] = std::filesystem::weakly_canonical(host_folder, error).lexically_normal().string();
   drives_[FoldCase(letter)] = std::move(host_folder);
 }
 
@@ -168,21 +178,28 @@ common::Outcome Machine::EnterOrFail(Operation operation) {
 }
 
 void Machine::Trace(const std::string& line) const {
-  if (trace_) trace_(line);
+  if (trace_) trace_(ShownLine(line));
 }
 
 std::optional<std::string> Machine::HostPath(const std::u16string& windows_path) const {
   if (!HasDriveLetter(windows_path)) return std::nullopt;
-  const auto drive = drives_.find(FoldCase(windows_path[0]));
-  if (drive == drives_.end()) return std::nullopt;
+  const auto drive = canonical_drives_.find(FoldCase(windows_path[0]));
+  if (drive == canonical_drives_.end()) return std::nullopt;
 
-  // Each name is looked up as written, then without regard to case.
+  // The path is followed one name at a time, each looked up as written, then without regard to
+  // case. A link is followed only to a place that exists inside the drive's folder, so nothing
+  // outside it is read or written through a link, dangling or not.
   const fs::path drive_folder = drive->second;
+  const auto inside_drive = [&drive_folder](const fs::path& path) {
+    const fs::path relative = path.lexically_relative(drive_folder);
+    return !relative.empty() && *relative.begin() != "..";
+  };
   fs::path host = drive_folder;
+  bool exists = true;
   for (const std::u16string& name : NormalizedNames(windows_path.substr(2))) {
     fs::path next = host / ToUtf8(name);
     std::error_code error;
-    if (!fs::exists(next, error) && fs::is_directory(host, error)) {
+    if (exists && !fs::exists(fs::symlink_status(next, error)) && fs::is_directory(host, error)) {
       for (const fs::directory_entry& entry : fs::directory_iterator(host, error)) {
         if (FoldCase(FromUtf8(entry.path().filename().string())) == FoldCase(name)) {
           next = entry.path();
@@ -190,13 +207,15 @@ std::optional<std::string> Machine::HostPath(const std::u16string& windows_path)
         }
       }
     }
+    const fs::file_status status = fs::symlink_status(next, error);
+    exists = exists && fs::exists(status);
+    if (exists && fs::is_symlink(status)) {
+      next = fs::canonical(next, error);
+      if (error || !inside_drive(next)) return std::nullopt;
+    }
     host = next;
   }
-  // Nothing is reached outside the drive's folder, also not through a link.
-  std::error_code error;
-  const fs::path relative =
-      fs::weakly_canonical(host, error).lexically_relative(canonical_drives_.at(FoldCase(windows_path[0])));
-  if (error || relative.empty() || *relative.begin() == "..") return std::nullopt;
+  if (!inside_drive(host.lexically_normal())) return std::nullopt;
   return host.string();
 }
 
@@ -242,22 +261,59 @@ platform::Status Machine::FindProgram(const std::u16string& command_line) const 
   const std::u16string program_folder = program_path_.substr(0, program_path_.rfind(u'\\'));
   for (std::u16string name : candidates) {
     if (Extension(name).empty()) name += u".exe";
-    std::vector<std::u16string> places;
-    if (HasDriveLetter(name)) {
-      places.push_back(name);
-    } else if (!name.empty() && name[0] != u'\\') {
-      places.push_back(program_folder + u"\\" + name);
-      places.push_back(system_folder_ + u"\\" + name);
+    std::u16string full;
+    if (HasDriveLetter(name) || (!name.empty() && (name[0] == u'\\' || name.find(u'\\') != std::u16string::npos))) {
+      // A name with a folder is taken from the current drive and folder when it is not full.
+      if (Resolve(name, &full) == platform::kSuccess && IsFile(full)) return ProgramImageStatus(full);
+      continue;
     }
-    for (const std::u16string& place : places) {
-      if (!IsFile(place)) continue;
-      const std::u16string extension = Extension(place);
-      const bool runnable = extension == u".EXE" || extension == u".COM" ||
-                            extension == u".BAT" || extension == u".CMD";
-      return runnable ? platform::kSuccess : 193;  // ERROR_BAD_EXE_FORMAT
+    for (const std::u16string& folder : ProgramSearchFolders()) {
+      if (Resolve(folder + u"\\" + name, &full) == platform::kSuccess && IsFile(full)) return ProgramImageStatus(full);
     }
   }
   return 2;  // ERROR_FILE_NOT_FOUND
+}
+
+std::vector<std::u16string> Machine::ProgramSearchFolders() const {
+  // Where CreateProcess looks for a program named without a folder: the starting program's
+  // folder, the current folder, the system folder, the 16-bit system folder, the Windows folder,
+  // then each folder of PATH.
+  std::u16string system = system_folder_;
+  while (system.size() > 3 && system.back() == u'\\') system.pop_back();
+  const std::u16string windows = system.substr(0, std::max<std::size_t>(system.rfind(u'\\'), 2));
+  std::vector<std::u16string> folders = {program_path_.substr(0, program_path_.rfind(u'\\')),
+                                         FolderOfDrive(current_drive_), system, windows + u"\\SYSTEM", windows};
+  if (const auto path = environment_.find(FoldCase(std::u16string(u"PATH"))); path != environment_.end()) {
+    const std::u16string& list = path->second.second;
+    for (std::size_t start = 0; start <= list.size();) {
+      std::size_t end = list.find(u';', start);
+      if (end == std::u16string::npos) end = list.size();
+      if (end > start) folders.push_back(list.substr(start, end - start));
+      start = end + 1;
+    }
+  }
+  return folders;
+}
+
+platform::Status Machine::ProgramImageStatus(const std::u16string& full) const {
+  // Windows judges a program by what it holds, not by its name: a PE image starts whatever its
+  // extension; a batch file is run by the command interpreter; anything else is no program.
+  const std::u16string extension = Extension(full);
+  if (extension == u".BAT" || extension == u".CMD") return platform::kSuccess;
+  const auto host = HostPath(full);
+  if (!host) return 2;
+  std::ifstream file(*host, std::ios::binary);
+  char header[0x40] = {};
+  file.read(header, sizeof header);
+  if (file.gcount() == sizeof header && header[0] == 'M' && header[1] == 'Z') {
+    std::uint32_t offset = 0;
+    for (int i = 3; i >= 0; --i) offset = offset << 8 | static_cast<unsigned char>(header[0x3C + i]);
+    char signature[4] = {};
+    file.seekg(offset);
+    file.read(signature, sizeof signature);
+    if (file.gcount() == 4 && std::string_view(signature, 4) == std::string_view("PE\0\0", 4)) return platform::kSuccess;
+  }
+  return 193;  // ERROR_BAD_EXE_FORMAT
 }
 
 common::Outcome Machine::StartProcess(const std::u16string& command_line, int window_style) {

@@ -50,6 +50,9 @@ enum class Operation {
 
 const char* OperationName(Operation operation);
 
+// The smallest file that the machine starts as a program: the signatures of a PE image.
+std::string ProgramImageStandIn();
+
 struct Registration {
   std::u16string path;  // as DLLSelfRegister received it, after the ANSI code page
   std::int16_t result = 0;  // 0 when the file registered itself
@@ -176,6 +179,9 @@ class Machine final : public platform::Platform {
   std::string KeyName(platform::KeyHandle key) const;
   // The file that a command line starts, found as CreateProcess finds it, or a status.
   platform::Status FindProgram(const std::u16string& command_line) const;
+  std::vector<std::u16string> ProgramSearchFolders() const;
+  // ERROR_SUCCESS for a file Windows starts as a program, else ERROR_BAD_EXE_FORMAT.
+  platform::Status ProgramImageStatus(const std::u16string& full) const;
   bool IsFile(const std::u16string& windows_path) const;
   bool IsFolder(const std::u16string& windows_path) const;
   // The full path ("C:\A\B", "C:\") of a path, relative ones taken from the current

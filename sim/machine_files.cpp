@@ -18,7 +18,13 @@ constexpr platform::Status kPathNotFound = 3;
 constexpr platform::Status kAccessDenied = 5;
 constexpr platform::Status kInvalidDrive = 15;
 constexpr platform::Status kSharingViolation = 32;
+constexpr platform::Status kDiskFull = 112;
 constexpr platform::Status kAlreadyExists = 183;
+
+// The status Windows gives for a write that the host refused: a full disk is a full disk.
+platform::Status WriteFailure(const std::error_code& error) {
+  return error == std::errc::no_space_on_device ? kDiskFull : kAccessDenied;
+}
 
 std::u16string Root(char16_t drive) { return std::u16string(1, drive) + u":\\"; }
 
@@ -136,10 +142,11 @@ common::Outcome Machine::MakeFolder(const std::u16string& path) {
   if (IsFolder(full) || IsFile(full)) return Fail(Operation::kMakeFolder, Quoted(path), kAlreadyExists);
   if (!IsFolder(ParentOf(full))) return Fail(Operation::kMakeFolder, Quoted(path), kPathNotFound);
   if (IsReadOnly(full)) return Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
+  // A name that is a link leading nowhere, or out of the drive, is no place to create a folder.
+  const auto host = HostPath(full);
+  if (!host) return Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
   std::error_code error;
-  if (!fs::create_directory(*HostPath(full), error)) {
-    return Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
-  }
+  if (!fs::create_directory(*host, error)) return Fail(Operation::kMakeFolder, Quoted(path), WriteFailure(error));
   Trace("MakeFolder " + Quoted(path) + " -> created");
   return {};
 }
@@ -194,16 +201,21 @@ common::Outcome Machine::CopyFileReplacing(const std::u16string& source, const s
   if (status == platform::kSuccess && !IsFolder(ParentOf(to))) status = kPathNotFound;
   if (status == platform::kSuccess && (IsFolder(to) || IsReadOnly(to))) status = kAccessDenied;
   if (status == platform::kSuccess && IsLocked(to)) status = kSharingViolation;
+  // A destination that is a link leading nowhere, or out of the drive, cannot be written.
+  const auto host_from = HostPath(from);
+  const auto host_destination = HostPath(to);
+  if (status == platform::kSuccess && (!host_from || !host_destination)) status = kAccessDenied;
   if (status != platform::kSuccess) return Fail(Operation::kCopyFile, what, status);
 
   std::error_code error;
-  const std::string host_to = *HostPath(to);
+  const std::string& host_to = *host_destination;
   if (fs::exists(host_to, error)) {
     fs::permissions(host_to, fs::perms::owner_write, fs::perm_options::add, error);
   }
-  if (!fs::copy_file(*HostPath(from), host_to, fs::copy_options::overwrite_existing, error)) {
+  if (!fs::copy_file(*host_from, host_to, fs::copy_options::overwrite_existing, error)) {
+    const platform::Status failure = WriteFailure(error);
     fs::remove(host_to, error);  // no partial copy stays behind
-    return Fail(Operation::kCopyFile, what, kAccessDenied);
+    return Fail(Operation::kCopyFile, what, failure);
   }
   // A copy from read-only media stays replaceable.
   fs::permissions(host_to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, error);

@@ -1,7 +1,12 @@
 #include "sim/registry_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 
 #include "sim/code_page.h"
 
@@ -13,7 +18,7 @@ using View = std::u16string_view;
 constexpr std::string_view kRegedit4 = "REGEDIT4";
 constexpr std::string_view kVersion5 = "Windows Registry Editor Version 5.00";
 constexpr char16_t kClassesRoot[] = u"HKEY_CLASSES_ROOT";
-// The classes roots a file may hold, in the order they are laid over each other.
+// The classes roots a file may name: the machine's, the merged view, the user's.
 constexpr const char16_t* kRoots[] = {u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes", kClassesRoot,
                                       u"HKEY_CURRENT_USER\\Software\\Classes"};
 constexpr std::size_t kDeepestKey = 512;               // Windows keeps keys at most this deep
@@ -76,6 +81,18 @@ std::vector<std::uint8_t> Utf16FromAnsi(const std::vector<std::uint8_t>& bytes) 
   return {utf16.begin(), utf16.end()};
 }
 
+// A file descriptor, closed when it goes.
+class ScopedDescriptor {
+ public:
+  explicit ScopedDescriptor(int descriptor) : descriptor_(descriptor) {}
+  ScopedDescriptor(const ScopedDescriptor&) = delete;
+  ScopedDescriptor& operator=(const ScopedDescriptor&) = delete;
+  ~ScopedDescriptor() { ::close(descriptor_); }
+
+ private:
+  int descriptor_;
+};
+
 class Parser {
  public:
   Parser(const std::string& file_name) : file_(file_name) {}
@@ -87,7 +104,8 @@ class Parser {
     if (!NextLine()) Fail("the file is empty; it must begin with REGEDIT4 or " + std::string(kVersion5));
     const bool version5 = file.format != RegistryFileFormat::kRegedit4;
     if (Trim(line_) != (version5 ? View(u"Windows Registry Editor Version 5.00") : View(u"REGEDIT4"))) {
-      Fail("the first line must be REGEDIT4 or " + std::string(kVersion5));
+      const View found = Trim(line_).substr(0, 60);
+      Fail("the first line must be REGEDIT4 or " + std::string(kVersion5) + ", not \"" + ToUtf8(std::u16string(found)) + "\"");
     }
     file.crlf = !line_.empty() && line_.back() == u'\r';
     RegistryNode roots[3];
@@ -111,9 +129,8 @@ class Parser {
         if (key != nullptr) ReadValue(*key, line, file.format);
       }
     }
-    // The user's classes lie over HKEY_CLASSES_ROOT's, and those over the machine's.
+    // The user's classes lie over the machine's (HKEY_CLASSES_ROOT's keys went into one of them).
     file.classes_root = std::move(roots[0]);
-    file.classes_root.Overlay(std::move(roots[1]));
     file.classes_root.Overlay(std::move(roots[2]));
     // Keys added later go where they win when the file is read again: under the user's classes
     // when the file has them, else HKEY_CLASSES_ROOT, else the machine's classes.
@@ -128,13 +145,18 @@ class Parser {
 
   // Tells the format from the byte-order mark or the first line; lines are decoded one by one.
   void Begin(std::string_view bytes, RegistryFileFormat& format) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    const auto byte = [&bytes](std::size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0x100; };
+    if (byte(0) == 0xFE && byte(1) == 0xFF) Fail("the file is UTF-16 in big-endian byte order (it begins FE FF); an export is UTF-16 little-endian (FF FE), UTF-8 or REGEDIT4");
+    if (byte(0) != 0 && byte(1) == 0) Fail("the file looks like UTF-16 without a byte-order mark; an export in UTF-16 begins with FF FE");
+    if (byte(0) == 0 && byte(1) != 0) Fail("the file looks like big-endian UTF-16 without a byte-order mark; an export is UTF-16 little-endian (FF FE), UTF-8 or REGEDIT4");
+    if (byte(0) == 0xFF && byte(1) == 0xFE) {
       if (bytes.size() % 2 != 0) Fail("a UTF-16 file of an odd number of bytes");
       format = RegistryFileFormat::kVersion5Utf16;
       bytes.remove_prefix(2);
     } else {
       if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-      const std::string_view first = bytes.substr(0, bytes.find_first_of("\r\n"));
+      std::string_view first = bytes.substr(0, bytes.find_first_of("\r\n"));
+      while (!first.empty() && (first.back() == ' ' || first.back() == '\t')) first.remove_suffix(1);
       format = first == kRegedit4 ? RegistryFileFormat::kRegedit4 : RegistryFileFormat::kVersion5Utf8;
     }
     raw_ = bytes;
@@ -235,7 +257,15 @@ class Parser {
       start = end + 1;
     }
     if (names.size() > kDeepestKey) Fail("a key deeper than the 512 levels Windows allows");
-    RegistryNode* node = &roots[root];
+    // A key of HKEY_CLASSES_ROOT is the user's where the user's classes have it, else the
+    // machine's, as Windows routes a write or a deletion there; the file is applied in its order.
+    std::size_t tree = root;
+    if (root == 1) {
+      const RegistryNode* users = &roots[2];
+      for (std::size_t i = 0; users != nullptr && i < names.size(); ++i) users = users->FindSubkey(std::u16string(names[i]));
+      tree = users != nullptr ? 2 : 0;
+    }
+    RegistryNode* node = &roots[tree];
     if (deleting) {
       for (std::size_t i = 0; node != nullptr && i + 1 < names.size(); ++i) node = node->FindSubkey(std::u16string(names[i]));
       if (node != nullptr && !names.empty()) node->DeleteSubkey(std::u16string(names.back()));
@@ -245,7 +275,7 @@ class Parser {
     // Exports list a key's parents before it: the part of the path shared with the last key line
     // is found again without a lookup.
     std::size_t shared = 0;
-    if (path_root_ == root) {
+    if (path_root_ == tree) {
       while (shared < names.size() && shared < path_names_.size() && SameFolded(names[shared], path_names_[shared])) {
         ++shared;
       }
@@ -259,7 +289,7 @@ class Parser {
       node = &node->CreateSubkey(std::u16string(names[i]), std::move(folded));
       path_nodes_.push_back(node);
     }
-    path_root_ = root;
+    path_root_ = tree;
     return node;
   }
 
@@ -465,12 +495,25 @@ RegistryFile ParseRegistryFile(std::string_view bytes, const std::string& file_n
 }
 
 RegistryFile LoadRegistryFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) throw RegistryFileError(path + ": cannot be read");
-  std::string content(static_cast<std::size_t>(file.tellg()), '\0');
-  file.seekg(0);
-  if (!file.read(content.data(), static_cast<std::streamsize>(content.size()))) {
-    throw RegistryFileError(path + ": cannot be read");
+  // Only a regular file is read: a link is not followed, and a FIFO or device is refused at
+  // once instead of being waited on.
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) {
+    throw RegistryFileError(path + (errno == ELOOP ? ": is a link; the registry file must be a file of its own"
+                                                   : ": cannot be read (" + std::string(std::strerror(errno)) + ")"));
+  }
+  const ScopedDescriptor file(descriptor);
+  struct stat info {};
+  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+    throw RegistryFileError(path + ": is " + (S_ISDIR(info.st_mode) ? "a folder" : "no regular file") +
+                            "; the registry file must be a file");
+  }
+  std::string content(static_cast<std::size_t>(info.st_size), '\0');
+  std::size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t read = ::read(descriptor, content.data() + done, content.size() - done);
+    if (read <= 0) throw RegistryFileError(path + ": cannot be read");
+    done += static_cast<std::size_t>(read);
   }
   return Parser(path).Parse(std::move(content));
 }
@@ -511,19 +554,29 @@ void SaveChanges(const std::string& path, const RegistryFile& file, const Regist
     content += file.crlf ? (utf16 ? std::string("\r\0", 2) : "\r") + line_feed : line_feed;
   }
   content += FormatChanges(file, root, changes);
-  const std::string temporary = path + ".new";
+  // The new file is made under a name of its own that nothing else has (created exclusively,
+  // never through a link) and put in the old one's place only when it is complete.
+  std::string temporary = path + ".XXXXXX";
+  const int descriptor = ::mkstemp(temporary.data());
+  if (descriptor < 0) throw RegistryFileError(path + ": cannot be written (" + std::strerror(errno) + ")");
+  bool written;
   {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << content;
-    out.flush();
-    if (!out) {
-      std::remove(temporary.c_str());
-      throw RegistryFileError(path + ": cannot be written");
+    const ScopedDescriptor file(descriptor);
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) static_cast<void>(::fchmod(descriptor, info.st_mode & 07777));
+    std::size_t done = 0;
+    while (done < content.size()) {
+      const ssize_t wrote = ::write(descriptor, content.data() + done, content.size() - done);
+      if (wrote <= 0) break;
+      done += static_cast<std::size_t>(wrote);
     }
+    written = done == content.size() && ::fsync(descriptor) == 0;
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    throw RegistryFileError(path + ": cannot be replaced");
+  struct stat info {};
+  if (!written || ::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+      std::rename(temporary.c_str(), path.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    throw RegistryFileError(path + (written ? ": cannot be replaced" : ": cannot be written (is the disk full?)"));
   }
 }
 

@@ -11,8 +11,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 #include <exception>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +23,7 @@
 #include "common/text.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
+#include "sim/machine_helpers.h"
 #include "sim/registry_file.h"
 #include "registry/registry.h"
 #include "start/main.h"
@@ -49,6 +52,7 @@ struct Options {
   std::u16string argument;
   std::u16string current_folder;  // "" for the program's folder
   std::u16string system_folder = u"C:\\WINDOWS\\SYSTEM";
+  bool system_folder_given = false;
   std::vector<std::pair<std::u16string, std::u16string>> environment;  // --env, in order
   bool lookups = false;
 };
@@ -64,8 +68,8 @@ void PrintLookups(sim::Machine& machine) {
     static_cast<void>(mdlRegistry::GetRegistryValue(platform::kClassesRoot, extension + u"\\", u"", file_type, u""));
     static_cast<void>(mdlRegistry::GetRegistryValue(platform::kClassesRoot, file_type + u"\\shell\\open\\command",
                                                     u"", open_command, u""));
-    std::printf("%s\t%s\t%s\n", sim::ToUtf8(extension).c_str(), sim::ToUtf8(file_type).c_str(),
-                sim::ToUtf8(open_command).c_str());
+    std::printf("%s\t%s\t%s\n", sim::ShownLine(sim::ToUtf8(extension)).c_str(),
+                sim::ShownLine(sim::ToUtf8(file_type)).c_str(), sim::ShownLine(sim::ToUtf8(open_command)).c_str());
   }
 }
 
@@ -128,6 +132,7 @@ int main(int argc, char** argv) {
       options.environment.emplace_back(sim::FromUtf8(value.substr(0, equals)), sim::FromUtf8(value.substr(equals + 1)));
     } else if (option == "--system-folder") {
       options.system_folder = sim::FromUtf8(value);
+      options.system_folder_given = true;
     } else {
       options.argument = sim::FromUtf8(value);
     }
@@ -148,9 +153,11 @@ int main(int argc, char** argv) {
 
   std::error_code error;
   if (!fs::is_directory(options.machine, error)) {
-    std::fprintf(stderr, "tolopen-sim: the machine folder '%s' does not exist\n", options.machine.c_str());
+    std::fprintf(stderr, "tolopen-sim: the machine folder '%s' %s\n", options.machine.c_str(),
+                 fs::exists(options.machine, error) ? "is no folder" : "does not exist");
     return 2;
   }
+  const fs::path machine_folder = fs::canonical(options.machine, error);
   const std::string registry_file = (fs::path(options.machine) / "registry.reg").string();
 
   sim::Machine machine;
@@ -162,31 +169,54 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tolopen-sim: %s\n", e.what());
     return 2;
   }
+  // Each one-letter folder is a drive. A drive folder that is a link is followed only to a folder
+  // inside the machine; two folders of one letter ("c" and "C") are refused, as a guess would
+  // pick one of them silently.
+  std::map<char, std::string> drive_names;
   for (const fs::directory_entry& entry : fs::directory_iterator(options.machine, error)) {
     const std::string name = entry.path().filename().string();
-    if (name.size() == 1 && std::isalpha(static_cast<unsigned char>(name[0])) && entry.is_directory()) {
-      machine.MapDrive(static_cast<char16_t>(name[0]), entry.path().string());
+    if (name.size() != 1 || !std::isalpha(static_cast<unsigned char>(name[0]))) continue;
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    if (entry.is_symlink(error)) {
+      const fs::path target = fs::canonical(entry.path(), error);
+      const fs::path relative = target.lexically_relative(machine_folder);
+      if (error || relative.empty() || *relative.begin() == "..") {
+        std::fprintf(stderr, "tolopen-sim: the drive folder '%s' is a link that leads %s the machine folder\n",
+                     entry.path().string().c_str(), error ? "nowhere inside" : "outside");
+        return 2;
+      }
     }
+    if (!entry.is_directory(error)) continue;
+    if (const auto other = drive_names.find(letter); other != drive_names.end()) {
+      std::fprintf(stderr, "tolopen-sim: the folders '%s' and '%s' are both drive %c: keep one\n",
+                   other->second.c_str(), name.c_str(), letter);
+      return 2;
+    }
+    drive_names[letter] = name;
+    machine.MapDrive(static_cast<char16_t>(name[0]), entry.path().string());
   }
   // The places the options name lie on the machine, in folders that exist.
   const struct {
-    const char* option;
+    std::string option;
     std::u16string folder;
+    bool must_exist;  // the system folder may still be made by the run
   } places[] = {
-      {"--program", options.program.substr(0, options.program.rfind(u'\\') + 1)},
-      {"--current-folder", options.current_folder},
-      {"--system-folder", options.system_folder},
+      {"--program", options.program.substr(0, options.program.rfind(u'\\') + 1), true},
+      {"--current-folder", options.current_folder, true},
+      {options.system_folder_given ? "--system-folder" : "the system folder (--system-folder's default)",
+       options.system_folder, false},
   };
   for (const auto& place : places) {
     const auto host = machine.HostPath(place.folder);
     const std::string shown = sim::ToUtf8(place.folder);
     if (!host) {
-      std::fprintf(stderr, "tolopen-sim: %s '%s' is on no drive of the machine, or leads outside it\n", place.option,
-                   shown.c_str());
+      std::fprintf(stderr, "tolopen-sim: %s '%s' is on no drive of the machine (no folder '%c' in '%s'), or leads outside it\n",
+                   place.option.c_str(), shown.c_str(), static_cast<char>(std::tolower(place.folder[0])),
+                   options.machine.c_str());
       return 2;
     }
-    if (std::string(place.option) != "--system-folder" && !fs::is_directory(*host, error)) {
-      std::fprintf(stderr, "tolopen-sim: %s '%s': the machine has no such folder\n", place.option, shown.c_str());
+    if (place.must_exist && !fs::is_directory(*host, error)) {
+      std::fprintf(stderr, "tolopen-sim: %s '%s': the machine has no such folder\n", place.option.c_str(), shown.c_str());
       return 2;
     }
   }
@@ -204,10 +234,10 @@ int main(int argc, char** argv) {
   for (const auto& [name, value] : DerivedEnvironment(options.system_folder)) {
     bool given = false;
     for (const auto& option : options.environment) given = given || sim::FoldCase(option.first) == sim::FoldCase(name);
-    if (!given) std::printf("Environment %s=%s (assumed)\n", sim::ToUtf8(name).c_str(), sim::ToUtf8(value).c_str());
+    if (!given) std::printf("%s\n", sim::ShownLine("Environment " + sim::ToUtf8(name) + "=" + sim::ToUtf8(value) + " (assumed)").c_str());
   }
   for (const auto& [name, value] : options.environment) {
-    std::printf("Environment %s=%s (given)\n", sim::ToUtf8(name).c_str(), sim::ToUtf8(value).c_str());
+    std::printf("%s\n", sim::ShownLine("Environment " + sim::ToUtf8(name) + "=" + sim::ToUtf8(value) + " (given)").c_str());
   }
 
   {

@@ -14,7 +14,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
  public:
   SimulatedMachine() {
     fs::create_directories(*machine_.HostPath(SystemFolder()));
-    CreateFile(Viewer());
+    CreateProgram(Viewer());
   }
 
   std::u16string DiscRoot() override { return u"D:"; }

@@ -43,7 +43,11 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   const sim::RegistryFile file = sim::ParseRegistryFile(original, "registry.reg");
   const std::string path = (root_ / "registry.reg").string();
   std::ofstream(path, std::ios::binary) << original;
+  std::ofstream(path + ".new", std::ios::binary) << "the user's own";
   sim::SaveChanges(path, file, machine_.ClassesRoot(), machine_.RegistryChanges());
+  std::ifstream users_file(path + ".new", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(users_file), {}), "the user's own") << "a user's file is kept";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_), {}), 4) << "no temporary file is left";
   std::ifstream saved_file(path, std::ios::binary);
   const std::string saved((std::istreambuf_iterator<char>(saved_file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(saved.substr(0, original.size() + 2), original + "\r\n") << "the file as it was, then the additions";

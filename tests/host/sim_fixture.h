@@ -61,6 +61,12 @@ class SimMachine {
     std::ofstream(host, std::ios::binary) << std::string(size, 'x');
   }
 
+  // A program that the machine starts (a PE image's signatures).
+  void CreateProgram(const std::u16string& windows_path) {
+    CreateFile(windows_path);
+    std::ofstream(*machine_.HostPath(windows_path), std::ios::binary) << sim::ProgramImageStandIn();
+  }
+
   // A copy of the control: the simulated setup toolkit registers a file that begins as a
   // library image does.
   void CreateControl(const std::u16string& windows_path, std::size_t size) {
@@ -74,7 +80,7 @@ class SimMachine {
     std::filesystem::create_directories(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM"));
     CreateFile(u"D:\\vb5stkit.dll");
     CreateControl(kDiscCopy, 500000);
-    CreateFile(u"C:\\viewer.exe");
+    CreateProgram(u"C:\\viewer.exe");
     SetText(u".html", u"htmlfile");
     SetText(u".htm", u"htmlfile");
     SetText(u"htmlfile\\shell\\open\\command", u"C:\\viewer.exe -nohome");

@@ -28,7 +28,7 @@ TEST_F(StartupTest, ProgramFolderAtADriveRoot) {
 
 // How CreateProcess finds a program whose path holds a blank, quoted or not.
 TEST_F(StartupTest, ProgramPathsWithBlanks) {
-  CreateFile(u"C:\\Program Files\\Viewer\\v.exe");
+  CreateProgram(u"C:\\Program Files\\Viewer\\v.exe");
   const struct {
     std::u16string command;
     const char* expected;

@@ -56,14 +56,15 @@ text = ("Windows Registry Editor Version 5.00\r\n\r\n"
 open(sys.argv[1], "wb").write(b"\xff\xfe" + text.encode("utf-16-le"))
 PYTHON
 cp "$work/m/registry.reg" "$work/export-before.reg"
-printf 'viewer' >"$work/m/c/WINDOWS/viewer.exe"
+program=$examples/machine/c/Program\ Files/Course\ Viewer/viewer.exe  # a stand-in with a program's signatures
+cp "$program" "$work/m/c/WINDOWS/viewer.exe"
 "$tool" --machine "$work/m" >"$work/out" 2>&1
 check "an export of Windows runs: the user's class and the expanded viewer" \
   grep -qF 'CreateProcessA "C:\WINDOWS\viewer.exe D:\index.html", window style 1 -> started' "$work/out"
 check "the trace says what it assumed" grep -qF 'Environment SystemRoot=C:\WINDOWS (assumed)' "$work/out"
 check "the export is left byte for byte" cmp -s "$work/m/registry.reg" "$work/export-before.reg"
 mkdir -p "$work/m/c/Other"
-printf 'viewer' >"$work/m/c/Other/viewer.exe"
+cp "$program" "$work/m/c/Other/viewer.exe"
 "$tool" --machine "$work/m" --env 'SystemRoot=C:\Other' >"$work/out" 2>&1
 check "--env gives a variable" grep -qF 'CreateProcessA "C:\Other\viewer.exe D:\index.html"' "$work/out"
 check "and the trace says so" grep -qF 'Environment SystemRoot=C:\Other (given)' "$work/out"
@@ -106,5 +107,98 @@ check "nothing else is written" test "$(ls "$work/bad" | tr '\n' ' ')" = "before
 
 mkdir -p "$work/empty"
 expect_refusal "machine without registry.reg" "registry.reg: cannot be read" --machine "$work/empty"
+
+# Nothing outside the machine folder is read or written, through any link.
+fresh() {  # a new copy of the sample machine in $work/$1, with the disc's control
+  rm -rf "${work:?}/$1"
+  cp -r "$examples/machine" "$work/$1"
+  mkdir -p "$work/$1/d/tools/flash"
+  printf MZ >"$work/$1/d/tools/flash/flash.ocx"
+}
+fresh links
+mkdir -p "$work/links/c/WINDOWS/SYSTEM/macromed/flash" "$work/outside"
+ln -s "$work/outside/stolen.ocx" "$work/links/c/WINDOWS/SYSTEM/macromed/flash/flash.ocx"
+"$tool" --machine "$work/links" >"$work/out" 2>&1
+check "a dangling link where the control goes: nothing is made outside" test ! -e "$work/outside/stolen.ocx"
+check "and the control registers from the disc" grep -qF 'DLLSelfRegister "D:\tools\flash\flash.ocx" -> registered' "$work/out"
+fresh links
+mv "$work/links/c" "$work/outside/c"
+ln -s "$work/outside/c" "$work/links/c"
+expect_refusal "a drive folder that links out of the machine" "the drive folder '$work/links/c' is a link that leads outside" \
+  --machine "$work/links"
+check "and nothing was written there" test ! -e "$work/outside/c/WINDOWS/SYSTEM/macromed"
+fresh links
+mkdir "$work/links/C"
+expect_refusal "two folders of one drive letter" "are both drive C: keep one" --machine "$work/links"
+fresh links
+mv "$work/links/registry.reg" "$work/outside/registry.reg"
+ln -s "$work/outside/registry.reg" "$work/links/registry.reg"
+expect_refusal "registry.reg as a link" "registry.reg: is a link" --machine "$work/links"
+rm "$work/links/registry.reg"
+mkfifo "$work/links/registry.reg"
+timeout 10 "$tool" --machine "$work/links" >"$work/out" 2>"$work/err"
+check "registry.reg as a FIFO is refused at once (exit status $?)" grep -qF "registry.reg: is no regular file" "$work/err"
+rm "$work/links/registry.reg"
+mkdir "$work/links/registry.reg"
+expect_refusal "registry.reg as a folder" "registry.reg: is a folder" --machine "$work/links"
+expect_refusal "--machine naming a file" "the machine folder '$work/export-before.reg' is no folder" --machine "$work/export-before.reg"
+fresh noc
+rm -r "$work/noc/c"
+expect_refusal "a machine without C:" "the system folder (--system-folder's default) 'C:\WINDOWS\SYSTEM' is on no drive" \
+  --machine "$work/noc"
+
+# Registry files: what each encoding is said to be, and a file applied in its order.
+encodings=(
+  "REGEDIT4 with a trailing blank^printf 'REGEDIT4 \r\n[HKEY_CLASSES_ROOT\\\\.html]\r\n@=\"htmlfile\"\r\n'^"
+  "UTF-16 without a byte-order mark^printf 'Windows Registry Editor Version 5.00\r\n' | iconv -t UTF-16LE^UTF-16 without a byte-order mark"
+  "big-endian UTF-16^{ printf '\xfe\xff'; printf 'Windows Registry Editor Version 5.00\r\n' | iconv -t UTF-16BE; }^big-endian byte order"
+  "another first line^printf 'Windows Registry Editor Version 4.00\r\n'^not \"Windows Registry Editor Version 4.00\""
+)
+for row in "${encodings[@]}"; do
+  IFS='^' read -r what make message <<<"$row"
+  fresh enc
+  bash -c "$make" >"$work/enc/registry.reg"
+  if [ -z "$message" ]; then
+    "$tool" --machine "$work/enc" >"$work/out" 2>&1
+    check "$what is read" test $? -eq 0
+  else
+    expect_refusal "$what" "$message" --machine "$work/enc"
+  fi
+done
+fresh order
+printf '%s\r\n' 'Windows Registry Editor Version 5.00' '[HKEY_LOCAL_MACHINE\SOFTWARE\Classes\.tolz]' \
+  '[-HKEY_CLASSES_ROOT\.tolz]' '[HKEY_LOCAL_MACHINE\SOFTWARE\Classes\.toly]' '@="machine"' '[HKEY_CLASSES_ROOT\.toly]' \
+  '@="classes-root"' '[HKEY_LOCAL_MACHINE\SOFTWARE\Classes\.toly]' '@="machine-again"' \
+  '[HKEY_CURRENT_USER\Software\Classes\.tolu]' '@="user"' '[HKEY_CLASSES_ROOT\.tolu]' '@="user-again"' >"$work/order/registry.reg"
+"$tool" --machine "$work/order" --lookups >"$work/out" 2>&1
+check "a file is applied in its order: a deleted key is gone" bash -c "! grep -q '^\.tolz' '$work/out'"
+check "the last write of a key wins" grep -q "^\.toly	machine-again	" "$work/out"
+check "HKEY_CLASSES_ROOT writes where the user's classes have the key" grep -q "^\.tolu	user-again	" "$work/out"
+
+# The program Windows would start, and one line per call whatever a value holds.
+programs=(  # what, open command, file placed (machine path), its content, expected trace
+  "a program found in the Windows folder|recview.exe %1|c/WINDOWS/recview.exe|program|CreateProcessA \"recview.exe D:\index.html\", window style 1 -> started"
+  "a program found on PATH|recview %1|c/Tools/recview.exe|program|CreateProcessA \"recview D:\index.html\", window style 1 -> started"
+  "a program named .scr|C:\Tools\viewer.scr %1|c/Tools/viewer.scr|program|-> started"
+  "a text file named .exe|C:\Tools\viewer.exe %1|c/Tools/viewer.exe|text|-> fails (ERROR_BAD_EXE_FORMAT)"
+  "a value holding CR LF|C:\Tools\viewer.exe\r\nCreateProcessA \"forged\" -> started|c/Tools/viewer.exe|program|viewer.exe\r\nCreateProcessA"
+)
+for row in "${programs[@]}"; do
+  IFS='|' read -r what command file content expected <<<"$row"
+  fresh run
+  mkdir -p "$(dirname "$work/run/$file")"
+  if [ "$content" = program ]; then cp "$program" "$work/run/$file"; else printf 'text' >"$work/run/$file"; fi
+  /usr/bin/python3 - "$work/run/registry.reg" "$command" <<'PYTHON'
+import sys
+path, command = sys.argv[1:3]
+command = command.replace("\\r\\n", "\r\n")
+data = ",".join(f"{b:02x}" for b in command.encode("cp1252") + b"\0")
+open(path, "w", newline="").write("REGEDIT4\r\n[HKEY_CLASSES_ROOT\\.html]\r\n@=\"page\"\r\n"
+                                  "[HKEY_CLASSES_ROOT\\page\\shell\\open\\command]\r\n@=hex(1):" + data + "\r\n")
+PYTHON
+  "$tool" --machine "$work/run" --env 'PATH=C:\Nowhere;C:\Tools' >"$work/out" 2>&1
+  check "$what: the trace says '$expected'" grep -qF -- "$expected" "$work/out"
+  check "$what: no forged line" bash -c "! grep -q '^CreateProcessA \"forged\"' '$work/out'"
+done
 
 report
