@@ -93,6 +93,34 @@ TEST(ConformanceLaunch, KindsOfOpenCommand) {
       << "an unregistered type starts nothing";
 }
 
+// Windows finds a program named without a folder where CreateProcess looks (the launcher's
+// folder first), adds ".exe" to a name without an extension, and judges a file by its content.
+TEST(ConformanceLaunch, TheProgramCreateProcessStarts) {
+  const struct {
+    const char* what;
+    std::u16string place;  // where a file is put
+    bool is_program;       // a copy of the viewer, else a text file
+    std::u16string command;
+    bool starts;
+  } cases[] = {
+      {"a program named .scr", u"{disc}\\v\\recview.scr", true, u"{disc}\\v\\recview.scr %1", true},
+      {"a text file named .exe", u"{disc}\\v\\text.exe", false, u"{disc}\\v\\text.exe %1", false},
+      {"a name without a folder, in the launcher's folder", u"{disc}\\recview.exe", true, u"recview.exe %1", true},
+      {"a name without .exe", u"{disc}\\recview.exe", true, u"recview %1", true},
+      {"a text file found by its name", u"{disc}\\recview.exe", false, u"recview.exe %1", false},
+  };
+  for (const auto& c : cases) {
+    Course course;
+    const std::u16string place = course.Expected(c.place);
+    c.is_program ? course.machine->CopyViewer(place) : course.machine->WriteFile(place, 64);
+    course.RegisterCommand(1, c.command);
+    const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest", c.starts);
+    const std::u16string document = course.Expected(u"{disc}\\page.tolopentest");
+    EXPECT_EQ(Show(run.viewer_command_line), c.starts ? Show(course.Expected(c.command.substr(0, c.command.size() - 2)) + document) : "")
+        << c.what;
+  }
+}
+
 TEST(ConformanceControl, FreshMachineThenSecondRun) {
   Course course;
   const LaunchOutcome first = course.machine->Launch(course.disc, u"page.tolopentest");

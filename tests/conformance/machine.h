@@ -57,6 +57,8 @@ class Machine {
   virtual void SetEnvironment(const std::u16string& name, const std::u16string& value) = 0;
   // A file of `size` bytes, with the folders it needs.
   virtual void WriteFile(const std::u16string& path, std::size_t size) = 0;
+  // A copy of the viewer program under another path and name, with the folders it needs.
+  virtual void CopyViewer(const std::u16string& path) = 0;
   // A copy of the control (a self-registering COM server), padded to `size` bytes.
   virtual void WriteControl(const std::u16string& path, std::size_t size) = 0;
   virtual void RemoveFile(const std::u16string& path) = 0;

@@ -34,6 +34,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     machine_.SetEnvironmentVariable(name, value);
   }
   void WriteFile(const std::u16string& path, std::size_t size) override { CreateFile(path, size); }
+  void CopyViewer(const std::u16string& path) override { CreateProgram(path); }
   void WriteControl(const std::u16string& path, std::size_t size) override { CreateControl(path, size); }
   void RemoveFile(const std::u16string& path) override {
     std::error_code ignored;

@@ -153,6 +153,7 @@ class WineMachine final : public Machine {
     SetEnvironmentVariableW(W(name).c_str(), W(value).c_str());
   }
   void WriteFile(const std::u16string& path, std::size_t size) override { WriteBytes(path, std::string(size, 'x')); }
+  void CopyViewer(const std::u16string& path) override { WriteBytes(path, ReadFileBytes(W(Viewer()))); }
   void WriteControl(const std::u16string& path, std::size_t size) override {
     std::string control = ReadFileBytes(tests::BuildFile(TEST_CONTROL_DLL));
     EXPECT_LE(control.size(), size) << "the tests' control is longer than the case's copy";
