@@ -1,10 +1,15 @@
 // The simulated machine's drives, folders and files, and the setup toolkit's self-registration.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
 #include "common/numbered_error.h"
 #include "sim/code_page.h"
+#include "sim/host_file.h"
 #include "sim/machine.h"
 #include "sim/machine_helpers.h"
 
@@ -22,8 +27,26 @@ constexpr platform::Status kDiskFull = 112;
 constexpr platform::Status kAlreadyExists = 183;
 
 // The status Windows gives for a write that the host refused: a full disk is a full disk.
-platform::Status WriteFailure(const std::error_code& error) {
-  return error == std::errc::no_space_on_device ? kDiskFull : kAccessDenied;
+platform::Status WriteFailure(int error) { return error == ENOSPC ? kDiskFull : kAccessDenied; }
+
+// Copies a host file's bytes over another's, as CopyFile does; the status Windows gives when it
+// cannot (the library's own copy reports a full disk as an input/output error).
+platform::Status CopyBytes(const std::string& from, const std::string& to) {
+  const ScopedDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!source.valid()) return kAccessDenied;
+  const ScopedDescriptor destination(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (!destination.valid()) return WriteFailure(errno);
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t read = ::read(source.get(), buffer, sizeof buffer);
+    if (read < 0) return kAccessDenied;
+    if (read == 0) return ::fsync(destination.get()) == 0 ? platform::kSuccess : WriteFailure(errno);
+    for (ssize_t done = 0; done < read;) {
+      const ssize_t wrote = ::write(destination.get(), buffer + done, static_cast<std::size_t>(read - done));
+      if (wrote < 0) return WriteFailure(errno);
+      done += wrote;
+    }
+  }
 }
 
 std::u16string Root(char16_t drive) { return std::u16string(1, drive) + u":\\"; }
@@ -146,7 +169,9 @@ common::Outcome Machine::MakeFolder(const std::u16string& path) {
   const auto host = HostPath(full);
   if (!host) return Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
   std::error_code error;
-  if (!fs::create_directory(*host, error)) return Fail(Operation::kMakeFolder, Quoted(path), WriteFailure(error));
+  if (!fs::create_directory(*host, error)) {
+    return Fail(Operation::kMakeFolder, Quoted(path), WriteFailure(error == std::errc::no_space_on_device ? ENOSPC : 0));
+  }
   Trace("MakeFolder " + Quoted(path) + " -> created");
   return {};
 }
@@ -212,8 +237,7 @@ common::Outcome Machine::CopyFileReplacing(const std::u16string& source, const s
   if (fs::exists(host_to, error)) {
     fs::permissions(host_to, fs::perms::owner_write, fs::perm_options::add, error);
   }
-  if (!fs::copy_file(*host_from, host_to, fs::copy_options::overwrite_existing, error)) {
-    const platform::Status failure = WriteFailure(error);
+  if (const platform::Status failure = CopyBytes(*host_from, host_to); failure != platform::kSuccess) {
     fs::remove(host_to, error);  // no partial copy stays behind
     return Fail(Operation::kCopyFile, what, failure);
   }

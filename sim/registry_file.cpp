@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "sim/code_page.h"
+#include "sim/host_file.h"
 
 namespace sim {
 namespace {
@@ -80,18 +81,6 @@ std::vector<std::uint8_t> Utf16FromAnsi(const std::vector<std::uint8_t>& bytes) 
       Utf16Bytes(DecodeWindows1252(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
   return {utf16.begin(), utf16.end()};
 }
-
-// A file descriptor, closed when it goes.
-class ScopedDescriptor {
- public:
-  explicit ScopedDescriptor(int descriptor) : descriptor_(descriptor) {}
-  ScopedDescriptor(const ScopedDescriptor&) = delete;
-  ScopedDescriptor& operator=(const ScopedDescriptor&) = delete;
-  ~ScopedDescriptor() { ::close(descriptor_); }
-
- private:
-  int descriptor_;
-};
 
 class Parser {
  public:

@@ -146,6 +146,17 @@ fresh noc
 rm -r "$work/noc/c"
 expect_refusal "a machine without C:" "the system folder (--system-folder's default) 'C:\WINDOWS\SYSTEM' is on no drive" \
   --machine "$work/noc"
+fresh full
+mkdir -p "$work/full/c/WINDOWS/SYSTEM"
+truncate -s 409600 "$work/full/d/tools/flash/flash.ocx"
+if mount -t tmpfs -o size=128k tmpfs "$work/full/c/WINDOWS/SYSTEM" 2>/dev/null; then
+  "$tool" --machine "$work/full" >"$work/out" 2>&1
+  umount "$work/full/c/WINDOWS/SYSTEM"
+  check "a full disk is traced as ERROR_DISK_FULL" grep -qF -- '-> fails (ERROR_DISK_FULL)' "$work/out"
+  check "and the control registers from the disc" grep -qF 'DLLSelfRegister "D:\tools\flash\flash.ocx" -> registered' "$work/out"
+else
+  echo "note: not root, so a full disk was not tried"
+fi
 
 # Registry files: what each encoding is said to be, and a file applied in its order.
 encodings=(
