@@ -18,6 +18,7 @@ TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
       {u"My Course", u"\"{disc}\\Download\\tolDownload.exe\" %1"},
   };
   for (const auto& c : cases) {
+    if (!Selected(("file type on " + Show(c.folder)).c_str())) continue;
     const auto machine = NewMachine();
     machine->SetClassesValue(u".tolopentest", u"", 1, std::string("TolOpenTest.Document", 21));
     machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", 1,

@@ -1,6 +1,13 @@
 #include "tests/conformance/machine.h"
 
+#include <cstdlib>
+
 namespace conformance {
+
+bool Selected(const char* what) {
+  const char* rows = std::getenv("TOLOPEN_ROWS");
+  return rows == nullptr || ("|" + std::string(rows) + "|").find("|" + std::string(what) + "|") != std::string::npos;
+}
 
 std::u16string Expand(Machine& machine, std::u16string text, const std::u16string& disc) {
   const struct {

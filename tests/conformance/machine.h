@@ -25,11 +25,13 @@ struct ClassesValue {
 };
 
 // What one run of the launcher left: the viewer's command line and current folder ("" when no
-// viewer started), the control file that registered itself ("" when none did) and the current
-// folder it did so in.
+// viewer started) and the show state its window was given (STARTUPINFO's, as the viewer reads
+// it; -1 when none was given), the control file that registered itself ("" when none did) and
+// the current folder it did so in.
 struct LaunchOutcome {
   std::u16string viewer_command_line;
   std::u16string viewer_folder;
+  int viewer_show_state = -1;
   std::u16string registered;
   std::u16string registered_in;
 };
@@ -92,6 +94,10 @@ std::unique_ptr<Machine> NewMachine();
 
 // The text with {disc} replaced by `disc`, {system} and {viewer} by the machine's own.
 std::u16string Expand(Machine& machine, std::u16string text, const std::u16string& disc = u"");
+
+// Whether a table's row runs: every row, unless TOLOPEN_ROWS names some ("|"-separated), as the
+// lane that runs the delivered 32-bit files under emulation does, where each run costs a minute.
+bool Selected(const char* what);
 
 // UTF-16 as UTF-8 for test messages.
 std::string Show(const std::u16string& text);

@@ -60,6 +60,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     if (SimMachine::Launch(argument, folder + u"\\tolOpen.exe") != "(none)") {
       run.viewer_command_line = machine_.StartedProcesses().back().command_line;
       run.viewer_folder = machine_.FolderOfDrive(machine_.CurrentDrive());
+      run.viewer_show_state = machine_.StartedProcesses().back().window_style;
     }
     for (std::size_t i = registrations; i < machine_.Registrations().size(); ++i) {
       const sim::Registration& registration = machine_.Registrations()[i];

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -35,7 +36,9 @@ DWORD RunAndWait(const std::wstring& program, const std::wstring& argument, cons
                       current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &process)) {
     return static_cast<DWORD>(-1);
   }
-  WaitForSingleObject(process.hProcess, 30000);
+  // Under emulation (the lane of the delivered 32-bit files) a run takes a minute or more.
+  const char* timeout = std::getenv("TOLOPEN_LAUNCH_TIMEOUT_S");
+  WaitForSingleObject(process.hProcess, 1000u * static_cast<DWORD>(timeout != nullptr ? std::atoi(timeout) : 30));
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hThread);
@@ -182,7 +185,7 @@ class WineMachine final : public Machine {
     SetEnvironmentVariableW(L"TOLOPEN_RECORDER_OUT", record_.c_str());
     RegDeleteTreeA(HKEY_CLASSES_ROOT, Narrow(tests::kTestControlKey).c_str());
     EXPECT_EQ(tests::RunAndWait(disc + L"\\tolOpen.exe", W(argument), disc), 0u) << "tolOpen.exe ends normally";
-    LaunchOutcome run{u"", u"", ControlText(""), ControlText("RegisteredIn")};
+    LaunchOutcome run{u"", u"", -1, ControlText(""), ControlText("RegisteredIn")};
     // The recorder writes its command line and current folder, one per line. A viewer that was
     // started reports within moments; one that was not is waited for briefly.
     for (int look = 0; look < (viewer_expected ? 200 : 20); ++look, Sleep(50)) {
@@ -190,8 +193,10 @@ class WineMachine final : public Machine {
       if (bytes.empty()) continue;
       const std::u16string text(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
       const std::size_t first = text.find(u'\n');
+      const std::size_t second = text.find(u'\n', first + 1);
       run.viewer_command_line = text.substr(0, first);
-      run.viewer_folder = text.substr(first + 1, text.find(u'\n', first + 1) - first - 1);
+      run.viewer_folder = text.substr(first + 1, second - first - 1);
+      run.viewer_show_state = std::stoi(Narrow(text.substr(second + 1, text.find(u'\n', second + 1) - second - 1)));
       break;
     }
     return run;

@@ -1,5 +1,6 @@
-// A stand-in viewer for the tests: writes the command line it received and the current folder
-// it inherited (UTF-16, one per line) to the file named by TOLOPEN_RECORDER_OUT, then exits.
+// A stand-in viewer for the tests: writes the command line it received, the current folder it
+// inherited and the show state its window was given (-1 for none), UTF-16 one per line, to the
+// file named by TOLOPEN_RECORDER_OUT, then exits.
 #include <windows.h>
 
 #include <string>
@@ -9,7 +10,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (GetEnvironmentVariableW(L"TOLOPEN_RECORDER_OUT", out, MAX_PATH) == 0) return 1;
   wchar_t folder[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, folder);
-  const std::wstring record = std::wstring(GetCommandLineW()) + L"\n" + folder + L"\n";
+  STARTUPINFOW startup{};
+  GetStartupInfoW(&startup);
+  const int show_state = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : -1;
+  const std::wstring record =
+      std::wstring(GetCommandLineW()) + L"\n" + folder + L"\n" + std::to_wstring(show_state) + L"\n";
   // Written under another name and then renamed, so that a reader never sees half of it.
   const std::wstring partial = std::wstring(out) + L".partial";
   const HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
