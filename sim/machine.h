@@ -83,6 +83,8 @@ class Machine final : public platform::Platform {
   void SetReadOnlyDrive(char16_t letter);
   // Another program holds the file open without sharing: it cannot be read or replaced.
   void LockFile(const std::u16string& path);
+  // Another program reads the file and shares it for reading only: it can be read, not replaced.
+  void HoldForReading(const std::u16string& path);
   void SetEnvironmentVariable(const std::u16string& name, std::u16string value);
 
   // --- Faults ---
@@ -204,6 +206,7 @@ class Machine final : public platform::Platform {
   std::map<char16_t, std::u16string> drive_folders_;  // drives whose folder is not the root
   std::vector<char16_t> read_only_drives_;
   std::vector<std::u16string> locked_files_;  // full paths, case folded
+  std::vector<std::u16string> read_held_files_;  // the same
   std::map<int, std::u16string> open_files_;
   int next_file_ = 1;
   std::vector<Registration> registrations_;

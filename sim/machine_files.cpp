@@ -71,6 +71,11 @@ void Machine::LockFile(const std::u16string& path) {
   if (Resolve(path, &full) == platform::kSuccess) locked_files_.push_back(FoldCase(full));
 }
 
+void Machine::HoldForReading(const std::u16string& path) {
+  std::u16string full;
+  if (Resolve(path, &full) == platform::kSuccess) read_held_files_.push_back(FoldCase(full));
+}
+
 std::u16string Machine::FolderOfDrive(char16_t letter) const {
   const auto it = drive_folders_.find(FoldCase(letter));
   return it == drive_folders_.end() ? Root(FoldCase(letter)) : it->second;
@@ -225,7 +230,8 @@ common::Outcome Machine::CopyFileReplacing(const std::u16string& source, const s
   if (status == platform::kSuccess) status = Resolve(destination, &to);
   if (status == platform::kSuccess && !IsFolder(ParentOf(to))) status = kPathNotFound;
   if (status == platform::kSuccess && (IsFolder(to) || IsReadOnly(to))) status = kAccessDenied;
-  if (status == platform::kSuccess && IsLocked(to)) status = kSharingViolation;
+  const bool read_held = std::find(read_held_files_.begin(), read_held_files_.end(), FoldCase(to)) != read_held_files_.end();
+  if (status == platform::kSuccess && (IsLocked(to) || read_held)) status = kSharingViolation;
   // A destination that is a link leading nowhere, or out of the drive, cannot be written.
   const auto host_from = HostPath(from);
   const auto host_destination = HostPath(to);

@@ -56,9 +56,9 @@ TEST(ConformanceLaunch, TheViewerReceivesTheDocument) {
        u"\"{viewer}\" -nohome \"{disc}\\\u0416\u0443\u0440 \u6F22\u5B57.tolopentest\""},
       {"a name of 300 characters", u"disc", std::u16string(288, u'n') + u".tolopentest",
        u"\"{viewer}\" -nohome {disc}\\" + std::u16string(288, u'n') + u".tolopentest"},
-      {"a quoted name with a blank and \u00E9, appended", u"My Course", u"\"Kapitola \u00E9 1.tolopentest\"",
+      {"a quoted name with a blank and an accent, appended", u"My Course", u"\"Kapitola \u00E9 1.tolopentest\"",
        u"\"{viewer}\" -nohome \"{disc}\\Kapitola \u00E9 1.tolopentest\""},
-      {"a quoted name with a blank and \u00E9, under \"%1\"", u"My Course", u"\"Kapitola \u00E9 1.tolopentest\"",
+      {"a quoted name with a blank and an accent, under \"%1\"", u"My Course", u"\"Kapitola \u00E9 1.tolopentest\"",
        u"\"{viewer}\" \"{disc}\\Kapitola \u00E9 1.tolopentest\" -x", u" \"%1\" -x"},
       {"a name outside the ANSI code page, under \"%1\"", u"disc", u"\"\u0416\u0443\u0440 \u6F22\u5B57.tolopentest\"",
        u"\"{viewer}\" \"{disc}\\\u0416\u0443\u0440 \u6F22\u5B57.tolopentest\"", u" \"%1\""},
@@ -158,6 +158,24 @@ TEST(ConformanceControl, ACopyInPlaceIsKeptFromItsSizeOn) {
     const long long expected = c.kept ? static_cast<long long>(c.existing) : course.machine->FileSize(course.DiscControl());
     EXPECT_EQ(course.machine->FileSize(course.Destination()), expected) << c.existing << " bytes in place";
     EXPECT_EQ(Show(run.registered), Show(course.Destination())) << c.existing << " bytes in place";
+  }
+}
+
+// A copy in place that another program reads (a browser showing a course) is found: it is kept
+// and registered where it is when it is long enough, and cannot be replaced when it is not.
+TEST(ConformanceControl, ACopyInPlaceThatAnotherProgramReads) {
+  const struct {
+    std::size_t existing;
+    const char16_t* registered;
+  } cases[] = {{500000, u"{system}\\macromed\\flash\\flash.ocx"}, {20000, u"{disc}\\tools\\flash\\flash.ocx"}};
+  for (const auto& c : cases) {
+    Course course;
+    course.machine->WriteControl(course.Destination(), c.existing);
+    course.machine->HoldForReading(course.Destination());
+    const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest");
+    EXPECT_EQ(course.machine->FileSize(course.Destination()), static_cast<long long>(c.existing)) << c.existing;
+    EXPECT_EQ(Show(run.registered), Show(course.Expected(c.registered))) << c.existing << " bytes in place, being read";
+    EXPECT_FALSE(run.viewer_command_line.empty()) << c.existing;
   }
 }
 

@@ -67,6 +67,8 @@ class Machine {
   virtual void MakeReadOnly(const std::u16string& path) = 0;
   // Another program holds the file open without sharing, as long as the machine lives.
   virtual void Hold(const std::u16string& path) = 0;
+  // Another program reads the file, sharing it for reading only, as long as the machine lives.
+  virtual void HoldForReading(const std::u16string& path) = 0;
   // A course disc in `folder`: the launcher of that build, vb5stkit.dll beside it, and the
   // control as tools\flash\flash.ocx, 500,000 bytes long.
   virtual void MakeDisc(const std::u16string& folder, Build build = Build::kDelivered) = 0;

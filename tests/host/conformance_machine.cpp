@@ -45,6 +45,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
                     fs::perm_options::remove);
   }
   void Hold(const std::u16string& path) override { machine_.LockFile(path); }
+  void HoldForReading(const std::u16string& path) override { machine_.HoldForReading(path); }
   void MakeDisc(const std::u16string& folder, Build build) override {
     // Main is the one this test program is linked with: the build must be that one.
     EXPECT_EQ(build == Build::kFileType, common::options::RegisterFileTypeAtStart);

@@ -171,6 +171,10 @@ class WineMachine final : public Machine {
     held_.push_back(CreateFileW(W(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_NE(held_.back(), INVALID_HANDLE_VALUE);
   }
+  void HoldForReading(const std::u16string& path) override {
+    held_.push_back(CreateFileW(W(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_NE(held_.back(), INVALID_HANDLE_VALUE);
+  }
   void MakeDisc(const std::u16string& folder, Build build) override {
     const std::wstring disc = W(folder);
     WriteControl(folder + u"\\tools\\flash\\flash.ocx", 500000);

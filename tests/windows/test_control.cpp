@@ -2,7 +2,9 @@
 // DllRegisterServer records, under HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32, the path it
 // was loaded from (the default value) and the current folder at the time ("RegisteredIn").
 // Small, so that a case can pad a copy to the length it needs (a real control is about half a
-// megabyte; bytes after its image do not keep a DLL from loading).
+// megabyte; bytes after its image do not keep a DLL from loading). Where TOLOPEN_CONTROL_ANSWER
+// holds a failure (hexadecimal, such as 80070005 for E_ACCESSDENIED), it registers nothing and
+// answers that, as a server does that cannot write its keys.
 #include <objbase.h>
 #include <windows.h>
 
@@ -16,6 +18,14 @@ extern "C" BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
+  char answer[16];
+  if (GetEnvironmentVariableA("TOLOPEN_CONTROL_ANSWER", answer, sizeof answer) > 0) {
+    unsigned long failure = 0;
+    for (const char* digit = answer; *digit != '\0'; ++digit) {
+      failure = failure << 4 | static_cast<unsigned long>(*digit <= '9' ? *digit - '0' : (*digit | 0x20) - 'a' + 10);
+    }
+    return static_cast<HRESULT>(failure);
+  }
   // A real control registers its type library through COM, which fails where the caller has not
   // initialised COM in this thread (then this call is the first, and answers S_OK).
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

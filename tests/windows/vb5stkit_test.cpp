@@ -22,15 +22,19 @@ TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
     const char* what;
     std::string path;  // below the machine's disc root when relative
     SHORT expected;
+    const char16_t* server_answer = u"";  // a failure the server reports instead of registering
   } cases[] = {
       {"a self-registering server", ansi(BuildFile(TEST_CONTROL_DLL)), 0},
       {"no path", "", 1},
       {"a missing file", "\\missing.ocx", 2},
       {"a file that is no DLL", "\\text.ocx", 2},
       {"a DLL without DllRegisterServer", ansi(BuildFile(VB5STKIT_DLL)), 3},
+      {"a server that reports E_ACCESSDENIED", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"80070005"},
+      {"a server that reports E_FAIL", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"80004005"},
   };
   for (const auto& c : cases) {
     const auto machine = conformance::NewMachine();  // removes what an earlier case registered
+    if (*c.server_answer != u'\0') machine->SetEnvironment(u"TOLOPEN_CONTROL_ANSWER", c.server_answer);
     const std::u16string root = machine->DiscRoot();
     machine->WriteFile(root + u"\\text.ocx", 16);
     const std::string path = c.path.rfind("\\", 0) == 0 ? conformance::Show(root) + c.path : c.path;
