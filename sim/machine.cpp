@@ -11,6 +11,10 @@
 namespace sim {
 namespace {
 
+// The access rights that only read a key: KEY_READ's, and the registry views KEY_WOW64_*.
+constexpr std::uint32_t kReadAccess = 0x20019 | 0x0300;
+constexpr platform::Status kAccessDeniedStatus = 5;
+
 namespace fs = std::filesystem;
 
 constexpr const char* kOperationNames[] = {
@@ -381,9 +385,10 @@ std::string Machine::KeyName(platform::KeyHandle key) const {
 }
 
 common::Result<platform::Status> Machine::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
-                                        std::uint32_t, std::uint32_t,
+                                        std::uint32_t, std::uint32_t access,
                                         platform::KeyHandle* key) {
   const std::string name = KeyName(root) + "\\" + ToUtf8(DecodeWindows1252(CString(sub_key)));
+  key_open_accesses_.push_back(access);
   const auto entered = EnterImport(Operation::kRegOpenKeyEx);
   if (!entered) return entered.Error();
   if (const auto status = entered.Value()) {
@@ -400,6 +405,10 @@ common::Result<platform::Status> Machine::RegOpenKeyExA(platform::KeyHandle root
   if (node == nullptr) {
     Trace("RegOpenKeyExA " + name + " -> " + StatusText(missing));
     return missing;
+  }
+  if (limited_user_ && (access & ~kReadAccess) != 0) {
+    Trace("RegOpenKeyExA " + name + " -> " + StatusText(kAccessDeniedStatus) + " (a limited user)");
+    return kAccessDeniedStatus;
   }
   *key = next_key_;
   next_key_ += 4;
@@ -468,7 +477,10 @@ common::Result<platform::Status> Machine::RegCreateKeyExA(platform::KeyHandle ro
   }
   RegistryNode* node = KeyOf(root);
   // A path that begins with "\" names no key that can be created.
-  const platform::Status status = node == nullptr ? 6 : !path.empty() && path[0] == u'\\' ? 161 : 0;
+  const platform::Status status = node == nullptr                     ? 6
+                                  : !path.empty() && path[0] == u'\\' ? 161
+                                  : limited_user_                      ? kAccessDeniedStatus  // a limited user creates none
+                                                                       : 0;
   if (status != platform::kSuccess) {
     Trace("RegCreateKeyExA " + name + " -> " + StatusText(status));
     return status;

@@ -86,6 +86,9 @@ class Machine final : public platform::Platform {
   // Another program reads the file and shares it for reading only: it can be read, not replaced.
   void HoldForReading(const std::u16string& path);
   void SetEnvironmentVariable(const std::u16string& name, std::u16string value);
+  // A limited user: the classes root refuses every open and creation that asks for more than
+  // reading (ERROR_ACCESS_DENIED), as the machine's classes do for a user without rights there.
+  void SetLimitedUser(bool limited) { limited_user_ = limited; }
 
   // --- Faults ---
   // Fails call number `occurrence` (1-based) of `operation`, or every call when it is 0.
@@ -105,6 +108,8 @@ class Machine final : public platform::Platform {
     bool inherit_handle;
   };
   const std::vector<KeyCreation>& KeyCreations() const { return key_creations_; }
+  // The access that each RegOpenKeyExA asked for, in order.
+  const std::vector<std::uint32_t>& KeyOpenAccesses() const { return key_open_accesses_; }
   // Which operation each call of the run was, in order.
   const std::vector<Operation>& CallLog() const { return call_log_; }
   const std::vector<StartedProcess>& StartedProcesses() const { return started_; }
@@ -211,6 +216,8 @@ class Machine final : public platform::Platform {
   int next_file_ = 1;
   std::vector<Registration> registrations_;
   std::vector<KeyCreation> key_creations_;
+  std::vector<std::uint32_t> key_open_accesses_;
+  bool limited_user_ = false;
   std::vector<RegistryChange> registry_changes_;
   RegistryChange& ChangeOf(const std::u16string& key_path);
   std::map<std::u16string, std::pair<std::u16string, std::u16string>> environment_;

@@ -23,6 +23,16 @@ TEST_F(MainFileTypeTest, RegistersBeforeTheViewerStarts) {
 
 // What a run created or changed is what a save adds to the registry file, and a second run,
 // which writes the same values again, changes nothing.
+// A limited user cannot register the course type: the registration fails quietly, changes
+// nothing, and the viewer starts all the same.
+TEST_F(MainFileTypeTest, ALimitedUserStillGetsTheViewer) {
+  MakeCourse();
+  machine_.SetLimitedUser(true);
+  EXPECT_EQ(Launch(), "C:\\viewer.exe -nohome D:\\index.html");
+  EXPECT_EQ(machine_.ClassesRoot().Find({u".tv1"}), nullptr);
+  EXPECT_TRUE(machine_.RegistryChanges().empty());
+}
+
 TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   machine_.SetProgramPath(u"D:\\tolOpen.exe");
   mdlMain::Main();

@@ -42,6 +42,17 @@ TEST_F(StartupTest, ProgramPathsWithBlanks) {
   }
 }
 
+// The lookups ask for read access only, so a limited user, whose classes root refuses more,
+// still gets the viewer started.
+TEST_F(StartupTest, TheLookupsOnlyRead) {
+  for (const bool limited : {false, true}) {
+    machine_.SetLimitedUser(limited);
+    EXPECT_EQ(Launch(), "C:\\viewer.exe -nohome D:\\index.html") << (limited ? "a limited user" : "an administrator");
+  }
+  ASSERT_FALSE(machine_.KeyOpenAccesses().empty());
+  for (const std::uint32_t access : machine_.KeyOpenAccesses()) EXPECT_EQ(access, platform::kKeyRead);
+}
+
 TEST_F(StartupTest, UnregisteredTypeStartsNothingAndReturns) {
   CreateFile(u"D:\\notes.txt");
   EXPECT_EQ(Launch(u"notes.txt"), "(none)");
