@@ -141,6 +141,10 @@ void Machine::InjectFault(Operation operation, platform::Status status, int occu
   faults_.push_back({operation, status, occurrence});
 }
 
+void Machine::InjectPersistentFault(Operation operation, platform::Status status, int occurrence) {
+  faults_.push_back({operation, status, occurrence, true});
+}
+
 void Machine::FailCall(long call_number, platform::Status status) {
   call_faults_[call_number] = status;
 }
@@ -155,9 +159,14 @@ std::optional<platform::Status> Machine::Enter(Operation operation) {
   call_log_.push_back(operation);
   const int nth = ++calls_of_[static_cast<int>(operation)];
   const auto by_number = call_faults_.find(call_count_);
-  if (by_number != call_faults_.end()) return by_number->second;
+  if (by_number != call_faults_.end()) {
+    faulted_calls_.push_back(call_count_);
+    return by_number->second;
+  }
   for (const Fault& fault : faults_) {
-    if (fault.operation == operation && (fault.occurrence == 0 || fault.occurrence == nth)) {
+    if (fault.operation == operation &&
+        (fault.occurrence == 0 || fault.occurrence == nth || (fault.persistent && nth >= fault.occurrence))) {
+      faulted_calls_.push_back(call_count_);
       return fault.status;
     }
   }

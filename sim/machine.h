@@ -93,6 +93,8 @@ class Machine final : public platform::Platform {
   // --- Faults ---
   // Fails call number `occurrence` (1-based) of `operation`, or every call when it is 0.
   void InjectFault(Operation operation, platform::Status status, int occurrence = 0);
+  // Fails every call of `operation` from its `occurrence`-th on, as when a disc is taken out.
+  void InjectPersistentFault(Operation operation, platform::Status status, int occurrence);
   // Fails the `call_number`-th platform call (1-based), whatever operation it is.
   void FailCall(long call_number, platform::Status status);
   void ClearFaults();
@@ -112,6 +114,8 @@ class Machine final : public platform::Platform {
   const std::vector<std::uint32_t>& KeyOpenAccesses() const { return key_open_accesses_; }
   // Which operation each call of the run was, in order.
   const std::vector<Operation>& CallLog() const { return call_log_; }
+  // The numbers of the calls that a planted fault failed, in order.
+  const std::vector<long>& FaultedCalls() const { return faulted_calls_; }
   const std::vector<StartedProcess>& StartedProcesses() const { return started_; }
   std::size_t OpenKeyCount() const { return open_keys_.size(); }
   std::size_t OpenFileCount() const { return open_files_.size(); }
@@ -172,6 +176,7 @@ class Machine final : public platform::Platform {
     Operation operation;
     platform::Status status;
     int occurrence;
+    bool persistent = false;  // from that call on
   };
 
   // Counts the call and returns the status of a fault planned for it, if any.
@@ -234,6 +239,7 @@ class Machine final : public platform::Platform {
   std::map<long, platform::Status> call_faults_;
   long call_count_ = 0;
   std::vector<Operation> call_log_;
+  std::vector<long> faulted_calls_;
   int calls_of_[static_cast<int>(Operation::kCount)] = {};
 
   std::vector<StartedProcess> started_;
