@@ -5,39 +5,49 @@
 # copied into the system folder and registered there, the copy can be replaced by a later run,
 # and nothing on the disc changed. A second run, where the system folder cannot take the copy,
 # registers the control where it lies on the disc.
+# The lane of the delivered 32-bit files runs it in its WoW64 prefix, through these variables:
+# TOLOPEN_WINE_RUN (how a Windows program runs), TOLOPEN_PREFIX, TOLOPEN_SYSTEM_FOLDER (the
+# system folder's folder on disk: syswow64 for a 32-bit program), TOLOPEN_REGISTRY_VIEW (/reg:32),
+# TOLOPEN_CONTROL_DLL and TOLOPEN_RECORDER_EXE.
 set -u
 source_dir=$1
-build=$2
-prefix=$build/wineprefix
-wine_run() { "$source_dir/cmake/wine-run" "$prefix" "$@"; }
+build=$2  # the build whose tolOpen.exe and vb5stkit.dll run
+prefix=${TOLOPEN_PREFIX:-$build/wineprefix}
+view=${TOLOPEN_REGISTRY_VIEW:-}
+control_dll=${TOLOPEN_CONTROL_DLL:-$build/tests/windows/test_control.dll}
+recorder_exe=${TOLOPEN_RECORDER_EXE:-$build/tests/windows/recorder.exe}
+wine_run() {
+  if [ -n "${TOLOPEN_WINE_RUN:-}" ]; then "$TOLOPEN_WINE_RUN" "$@"; else "$source_dir/cmake/wine-run" "$prefix" "$@"; fi
+}
 windows_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
 
 work=$(mktemp -d -p "$build" read-only-disc.XXXXXX)
 disc=$work/disc
-system_flash=$prefix/drive_c/windows/system32/macromed/flash
+system=$prefix/drive_c/windows/${TOLOPEN_SYSTEM_FOLDER:-system32}
+system_flash=$system/macromed/flash
 cleanup() {
   chattr -R -i "$disc" 2>/dev/null
-  rm -rf "$work" "$prefix/drive_c/windows/system32/macromed" "$prefix/dosdevices/q:"
+  rm -rf "$work" "$system/macromed" "$prefix/dosdevices/q:"
   wine_run reg delete 'HKCR\.tolro' /f >/dev/null 2>&1
   wine_run reg delete 'HKCR\TolOpenTest.ReadOnly' /f >/dev/null 2>&1
-  wine_run reg delete 'HKCR\CLSID\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}' /f >/dev/null 2>&1
+  wine_run reg delete 'HKCR\CLSID\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}' /f $view >/dev/null 2>&1
 }
 trap cleanup EXIT
 source "$(dirname "$0")/../check_lib.sh"
 
 mkdir -p "$disc/tools/flash"
 cp "$build/tolOpen.exe" "$build/vb5stkit.dll" "$disc/"
-cp "$build/tests/windows/test_control.dll" "$disc/tools/flash/flash.ocx"
+cp "$control_dll" "$disc/tools/flash/flash.ocx"
 chmod 0444 "$disc/tools/flash/flash.ocx"
 echo '<html></html>' >"$disc/index.tolro"
-rm -rf "$prefix/drive_c/windows/system32/macromed"
+rm -rf "$system/macromed"
 if ! chattr -R +i "$disc" 2>/dev/null; then
   echo "this file system cannot make the disc read-only (chattr +i)"
   exit 77
 fi
 before=$(cd "$disc" && find . -printf '%p %s %m %T@\n' | sort)
 
-recorder=$(windows_path "$build/tests/windows/recorder.exe")
+recorder=$(windows_path "$recorder_exe")
 wine_run reg add 'HKCR\.tolro' /ve /d TolOpenTest.ReadOnly /f >/dev/null
 wine_run reg add 'HKCR\TolOpenTest.ReadOnly\shell\open\command' /ve /d "\"$recorder\"" /f >/dev/null
 ln -sfn "$disc" "$prefix/dosdevices/q:"
@@ -48,18 +58,18 @@ run_from_q() {
   # A new drive's first run can take Wine some seconds.
   for _ in $(seq 300); do [ -s "$work/record.txt" ] && break; sleep 0.1; done
   received=$(iconv -f UTF-16LE -t UTF-8 "$work/record.txt" 2>/dev/null | tr -d '\r' | tr '\n' '|')
-  registered=$(wine_run reg query 'HKCR\CLSID\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}\InprocServer32' /v RegisteredIn |
+  registered=$(wine_run reg query 'HKCR\CLSID\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}\InprocServer32' /v RegisteredIn $view |
                tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 }
 run_from_q
-check "the viewer received the document in Q:\\ (it received: ${received:-nothing})" test "$received" = "\"$recorder\" Q:\\index.tolro|Q:\\|"
+check "the viewer received the document in Q:\\ (it received: ${received:-nothing})" test "$received" = "\"$recorder\" Q:\\index.tolro|Q:\\|1|"
 check "the control was copied into the system folder" cmp -s "$system_flash/flash.ocx" "$disc/tools/flash/flash.ocx"
 check "the copy does not keep the read-only attribute" test -n "$(find "$system_flash/flash.ocx" -perm -u+w)"
 check "the control registered itself in the system folder" test "$registered" = 'C:\windows\system32\macromed\flash'
-rm -rf "$prefix/drive_c/windows/system32/macromed"
-echo 'a file where the folder belongs' >"$prefix/drive_c/windows/system32/macromed"
+rm -rf "$system/macromed"
+echo 'a file where the folder belongs' >"$system/macromed"
 run_from_q
-check "without a copy the viewer starts all the same (it received: ${received:-nothing})" test "$received" = "\"$recorder\" Q:\\index.tolro|Q:\\|"
+check "without a copy the viewer starts all the same (it received: ${received:-nothing})" test "$received" = "\"$recorder\" Q:\\index.tolro|Q:\\|1|"
 check "and the control registers itself on the disc" test "$registered" = 'Q:\tools\flash'
 after=$(cd "$disc" && find . -printf '%p %s %m %T@\n' | sort)
 check "nothing on the disc changed" test "$before" = "$after"
