@@ -70,9 +70,11 @@ void InstallFlashControl() {
   AppendSubfolder(destination_folder, u"macromed\\flash\\");
   destination_file_name = ControlFileName(common::options::FlashOcxInSystemFolder);
 
+  // The folder to come back to is taken before the copy: making the copy's folders moves
+  // through them, and where that cannot come back (a failing call), this still can.
+  ResumeNext(saved_folder, Os().CurrentFolder());
   control_in_place = CopyControlIfNeeded(source_folder, destination_folder, source_file_name,
                                          destination_file_name);
-  ResumeNext(saved_folder, Os().CurrentFolder());
   // Without a folder to come back to, the registration runs where the process is.
   const bool can_set_back = !saved_folder.empty();
 

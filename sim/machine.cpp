@@ -17,16 +17,6 @@ constexpr platform::Status kAccessDeniedStatus = 5;
 
 namespace fs = std::filesystem;
 
-constexpr const char* kOperationNames[] = {
-    "CommandLineArgument", "ProgramFolder", "CreateProcess", "ToAnsi", "FromAnsi",
-    "ExpandEnvironment", "RegOpenKeyExA", "RegQueryValueExA", "RegCloseKey",
-    "RegCreateKeyExA", "RegSetValueExA",
-    "CurrentFolder", "ChangeDrive", "ChangeFolder", "MakeFolder", "OpenForInput", "CloseFile",
-    "FileLength", "CopyFile", "GetSystemDirectoryA", "DLLSelfRegister",
-};
-static_assert(sizeof kOperationNames / sizeof kOperationNames[0] ==
-              static_cast<int>(Operation::kCount));
-
 // What a C string holds: the bytes before the first NUL.
 std::string_view CString(const platform::AnsiString& bytes) {
   return std::string_view(bytes.c_str());
@@ -121,10 +111,6 @@ std::string ProgramImageStandIn() {
   return image;
 }
 
-const char* OperationName(Operation operation) {
-  return kOperationNames[static_cast<int>(operation)];
-}
-
 Machine::Machine() = default;
 
 void Machine::MapDrive(char16_t letter, std::string host_folder) {
@@ -135,59 +121,6 @@ void Machine::MapDrive(char16_t letter, std::string host_folder) {
 
 void Machine::SetEnvironmentVariable(const std::u16string& name, std::u16string value) {
   environment_[FoldCase(name)] = {name, std::move(value)};
-}
-
-void Machine::InjectFault(Operation operation, platform::Status status, int occurrence) {
-  faults_.push_back({operation, status, occurrence});
-}
-
-void Machine::InjectPersistentFault(Operation operation, platform::Status status, int occurrence) {
-  faults_.push_back({operation, status, occurrence, true});
-}
-
-void Machine::FailCall(long call_number, platform::Status status) {
-  call_faults_[call_number] = status;
-}
-
-void Machine::ClearFaults() {
-  faults_.clear();
-  call_faults_.clear();
-}
-
-std::optional<platform::Status> Machine::Enter(Operation operation) {
-  ++call_count_;
-  call_log_.push_back(operation);
-  const int nth = ++calls_of_[static_cast<int>(operation)];
-  const auto by_number = call_faults_.find(call_count_);
-  if (by_number != call_faults_.end()) {
-    faulted_calls_.push_back(call_count_);
-    return by_number->second;
-  }
-  for (const Fault& fault : faults_) {
-    if (fault.operation == operation &&
-        (fault.occurrence == 0 || fault.occurrence == nth || (fault.persistent && nth >= fault.occurrence))) {
-      faulted_calls_.push_back(call_count_);
-      return fault.status;
-    }
-  }
-  return std::nullopt;
-}
-
-common::Result<std::optional<platform::Status>> Machine::EnterImport(Operation operation) {
-  const auto status = Enter(operation);
-  if (status && (*status == 126 || *status == 127)) {
-    Trace(std::string(OperationName(operation)) + " -> cannot be resolved (" + StatusText(*status) + ", injected)");
-    return common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
-  }
-  return status;
-}
-
-common::Outcome Machine::EnterOrFail(Operation operation) {
-  if (const auto status = Enter(operation)) {
-    Trace(std::string(OperationName(operation)) + " -> fails (" + StatusText(*status) + ", injected)");
-    return common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
-  }
-  return {};
 }
 
 void Machine::Trace(const std::string& line) const {
@@ -239,7 +172,6 @@ bool Machine::IsFile(const std::u16string& windows_path) const {
 }
 
 common::Result<std::u16string> Machine::CommandLineArgument() {
-  if (auto fault = EnterOrFail(Operation::kCommandLineArgument); !fault) return fault.Error();
   // As on Windows, the blanks that separate the argument from the program's name, and those
   // that end the command line, are not part of it.
   const std::size_t first = argument_.find_first_not_of(u" \t");
@@ -251,7 +183,6 @@ common::Result<std::u16string> Machine::CommandLineArgument() {
 }
 
 common::Result<std::u16string> Machine::ProgramFolder() {
-  if (auto fault = EnterOrFail(Operation::kProgramFolder); !fault) return fault.Error();
   std::u16string folder = program_path_.substr(0, program_path_.rfind(u'\\'));
   if (folder.size() == 2 && folder[1] == u':') folder += u'\\';
   Trace("ProgramFolder -> " + Quoted(folder));
@@ -330,7 +261,6 @@ platform::Status Machine::ProgramImageStatus(const std::u16string& full) const {
 }
 
 common::Outcome Machine::StartProcess(const std::u16string& command_line, int window_style) {
-  if (auto fault = EnterOrFail(Operation::kStartProcess); !fault) return fault;
   // The command line reaches the process unchanged: through the ANSI entry when the code page
   // holds it, else through the wide one.
   const bool fits_code_page = DecodeWindows1252(EncodeWindows1252(command_line)) == command_line;
@@ -346,22 +276,15 @@ common::Outcome Machine::StartProcess(const std::u16string& command_line, int wi
 }
 
 common::Result<platform::AnsiString> Machine::ToAnsi(const std::u16string& text) {
-  if (const auto status = Enter(Operation::kToAnsi)) {
-    return common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
-  }
   const std::string bytes = EncodeWindows1252(text);
   return platform::AnsiString(bytes.begin(), bytes.end());
 }
 
 common::Result<std::u16string> Machine::FromAnsi(platform::AnsiStringView bytes) {
-  if (const auto status = Enter(Operation::kFromAnsi)) {
-    return common::ErrorFromWin32(static_cast<std::uint32_t>(*status));
-  }
   return DecodeWindows1252(std::string_view(bytes.data(), bytes.size()));
 }
 
 common::Result<std::u16string> Machine::ExpandEnvironment(const std::u16string& text) {
-  if (auto fault = EnterOrFail(Operation::kExpandEnvironment); !fault) return fault.Error();
   // The text ends at its first NUL, as a C string does. A name between two "%" that names no
   // variable is kept with both, and the search goes on after the second.
   const std::u16string source = text.substr(0, text.find(u'\0'));
@@ -398,12 +321,6 @@ common::Result<platform::Status> Machine::RegOpenKeyExA(platform::KeyHandle root
                                         platform::KeyHandle* key) {
   const std::string name = KeyName(root) + "\\" + ToUtf8(DecodeWindows1252(CString(sub_key)));
   key_open_accesses_.push_back(access);
-  const auto entered = EnterImport(Operation::kRegOpenKeyEx);
-  if (!entered) return entered.Error();
-  if (const auto status = entered.Value()) {
-    Trace("RegOpenKeyExA " + name + " -> " + StatusText(*status) + " (injected)");
-    return *status;
-  }
   RegistryNode* node = KeyOf(root);
   std::u16string path = root == platform::kClassesRoot ? u"" : open_keys_.count(root) != 0 ? open_keys_[root].path : u"";
   const platform::Status missing = node == nullptr ? 6 : 2;
@@ -431,12 +348,6 @@ common::Result<platform::Status> Machine::RegQueryValueExA(platform::KeyHandle k
                                            std::uint32_t* count) {
   const std::u16string name = DecodeWindows1252(CString(value_name));
   const std::string what = "RegQueryValueExA " + KeyName(key) + " " + (name.empty() ? "(default)" : Quoted(name));
-  const auto entered = EnterImport(Operation::kRegQueryValueEx);
-  if (!entered) return entered.Error();
-  if (const auto status = entered.Value()) {
-    Trace(what + " -> " + StatusText(*status) + " (injected)");
-    return *status;
-  }
   const RegistryNode* node = open_keys_.count(key) != 0 ? KeyOf(key) : nullptr;
   const RegistryValue* value = node == nullptr ? nullptr : node->FindValue(name);
   if (value == nullptr) {
@@ -459,13 +370,9 @@ common::Result<platform::Status> Machine::RegQueryValueExA(platform::KeyHandle k
 
 common::Result<platform::Status> Machine::RegCloseKey(platform::KeyHandle key) {
   const std::string name = KeyName(key);
-  const auto entered = EnterImport(Operation::kRegCloseKey);
-  if (!entered) return entered.Error();  // an unresolved close releases nothing
-  const auto fault = entered.Value();
-  // The handle is released whatever the close reports: a close never leaks.
   const bool was_open = open_keys_.erase(key) != 0;
-  const platform::Status status = fault ? *fault : was_open ? platform::kSuccess : 6;
-  Trace("RegCloseKey " + name + " -> " + StatusText(status) + (fault ? " (injected)" : ""));
+  const platform::Status status = was_open ? platform::kSuccess : 6;
+  Trace("RegCloseKey " + name + " -> " + StatusText(status));
   return status;
 }
 
@@ -478,12 +385,6 @@ common::Result<platform::Status> Machine::RegCreateKeyExA(platform::KeyHandle ro
   const std::string name = KeyName(root) + "\\" + ToUtf8(path);
   key_creations_.push_back({path, DecodeWindows1252(CString(key_class)), options, access,
                             security.inherit_handle});
-  const auto entered = EnterImport(Operation::kRegCreateKeyEx);
-  if (!entered) return entered.Error();
-  if (const auto status = entered.Value()) {
-    Trace("RegCreateKeyExA " + name + " -> " + StatusText(*status) + " (injected)");
-    return *status;
-  }
   RegistryNode* node = KeyOf(root);
   // A path that begins with "\" names no key that can be created.
   const platform::Status status = node == nullptr                     ? 6
@@ -521,12 +422,6 @@ common::Result<platform::Status> Machine::RegSetValueExA(platform::KeyHandle key
                                          const std::uint8_t* data, std::uint32_t count) {
   const std::u16string name = DecodeWindows1252(CString(value_name));
   const std::string what = "RegSetValueExA " + KeyName(key) + " " + (name.empty() ? "(default)" : Quoted(name));
-  const auto entered = EnterImport(Operation::kRegSetValueEx);
-  if (!entered) return entered.Error();
-  if (const auto status = entered.Value()) {
-    Trace(what + " -> " + StatusText(*status) + " (injected)");
-    return *status;
-  }
   RegistryNode* node = open_keys_.count(key) != 0 ? KeyOf(key) : nullptr;
   if (node == nullptr) {
     Trace(what + " -> " + StatusText(6));

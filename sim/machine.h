@@ -2,12 +2,8 @@
 // HKEY_CLASSES_ROOT, drives mapped to host folders, the running program, the ANSI code page
 // (Windows-1252), the environment, and a journal of started processes.
 //
-// Every operation can be made to fail: InjectFault() picks an operation (and which of its
-// calls), FailCall() picks the n-th platform call of the run, whatever it is. A failed
-// registry operation returns the chosen status; any other operation fails with the numbered
-// error that the run-time library reports for that Win32 status. For a declared import (the
-// registry entries), ERROR_MOD_NOT_FOUND (126) and ERROR_PROC_NOT_FOUND (127) fail its
-// resolution instead: the call fails with 48 or 453 as a missing library or entry does.
+// Faults are planted by a wrapper around it (faults/faulting_platform.h), as around the Win32
+// backend; the machine itself answers every call as the Windows it models would.
 #pragma once
 
 #include <cstdint>
@@ -22,33 +18,6 @@
 #include "sim/registry_tree.h"
 
 namespace sim {
-
-enum class Operation {
-  kCommandLineArgument,
-  kProgramFolder,
-  kStartProcess,
-  kToAnsi,
-  kFromAnsi,
-  kExpandEnvironment,
-  kRegOpenKeyEx,
-  kRegQueryValueEx,
-  kRegCloseKey,
-  kRegCreateKeyEx,
-  kRegSetValueEx,
-  kCurrentFolder,
-  kChangeDrive,
-  kChangeFolder,
-  kMakeFolder,
-  kOpenForInput,
-  kCloseFile,
-  kFileLength,
-  kCopyFile,
-  kGetSystemDirectory,
-  kDLLSelfRegister,
-  kCount,
-};
-
-const char* OperationName(Operation operation);
 
 // The smallest file that the machine starts as a program: the signatures of a PE image.
 std::string ProgramImageStandIn();
@@ -90,17 +59,7 @@ class Machine final : public platform::Platform {
   // reading (ERROR_ACCESS_DENIED), as the machine's classes do for a user without rights there.
   void SetLimitedUser(bool limited) { limited_user_ = limited; }
 
-  // --- Faults ---
-  // Fails call number `occurrence` (1-based) of `operation`, or every call when it is 0.
-  void InjectFault(Operation operation, platform::Status status, int occurrence = 0);
-  // Fails every call of `operation` from its `occurrence`-th on, as when a disc is taken out.
-  void InjectPersistentFault(Operation operation, platform::Status status, int occurrence);
-  // Fails the `call_number`-th platform call (1-based), whatever operation it is.
-  void FailCall(long call_number, platform::Status status);
-  void ClearFaults();
-
   // --- Observing it ---
-  long CallCount() const { return call_count_; }
   // The creations that RegCreateKeyExA was asked for, in order, with what they were given.
   struct KeyCreation {
     std::u16string path;
@@ -112,10 +71,6 @@ class Machine final : public platform::Platform {
   const std::vector<KeyCreation>& KeyCreations() const { return key_creations_; }
   // The access that each RegOpenKeyExA asked for, in order.
   const std::vector<std::uint32_t>& KeyOpenAccesses() const { return key_open_accesses_; }
-  // Which operation each call of the run was, in order.
-  const std::vector<Operation>& CallLog() const { return call_log_; }
-  // The numbers of the calls that a planted fault failed, in order.
-  const std::vector<long>& FaultedCalls() const { return faulted_calls_; }
   const std::vector<StartedProcess>& StartedProcesses() const { return started_; }
   std::size_t OpenKeyCount() const { return open_keys_.size(); }
   std::size_t OpenFileCount() const { return open_files_.size(); }
@@ -172,19 +127,6 @@ class Machine final : public platform::Platform {
   common::Result<std::int16_t> DLLSelfRegister(const platform::AnsiString& path) override;
 
  private:
-  struct Fault {
-    Operation operation;
-    platform::Status status;
-    int occurrence;
-    bool persistent = false;  // from that call on
-  };
-
-  // Counts the call and returns the status of a fault planned for it, if any.
-  std::optional<platform::Status> Enter(Operation operation);
-  // The same, for a declared import: 126 and 127 fail its resolution.
-  common::Result<std::optional<platform::Status>> EnterImport(Operation operation);
-  // The same, for an operation that fails with a numbered error: the planned fault's.
-  common::Outcome EnterOrFail(Operation operation);
   void Trace(const std::string& line) const;
 
   RegistryNode* KeyOf(platform::KeyHandle key);
@@ -204,7 +146,7 @@ class Machine final : public platform::Platform {
   // A status for a file that cannot be read (0 when it can).
   platform::Status ReadableFileStatus(const std::u16string& full) const;
   // Traces a failure of the operation and gives its numbered error.
-  common::NumberedError Fail(Operation operation, const std::string& what, platform::Status status) const;
+  common::NumberedError Fail(const char* operation, const std::string& what, platform::Status status) const;
 
   RegistryNode classes_root_;
   std::map<char16_t, std::string> drives_;
@@ -234,13 +176,6 @@ class Machine final : public platform::Platform {
   };
   std::map<platform::KeyHandle, OpenKey> open_keys_;
   platform::KeyHandle next_key_ = 0x1000;
-
-  std::vector<Fault> faults_;
-  std::map<long, platform::Status> call_faults_;
-  long call_count_ = 0;
-  std::vector<Operation> call_log_;
-  std::vector<long> faulted_calls_;
-  int calls_of_[static_cast<int>(Operation::kCount)] = {};
 
   std::vector<StartedProcess> started_;
   std::function<void(const std::string&)> trace_;

@@ -129,22 +129,20 @@ platform::Status Machine::ReadableFileStatus(const std::u16string& full) const {
   return platform::kSuccess;
 }
 
-common::NumberedError Machine::Fail(Operation operation, const std::string& what, platform::Status status) const {
-  Trace(std::string(OperationName(operation)) + " " + what + " -> fails (" + StatusText(status) + ")");
+common::NumberedError Machine::Fail(const char* operation, const std::string& what, platform::Status status) const {
+  Trace(std::string(operation) + " " + what + " -> fails (" + StatusText(status) + ")");
   return common::ErrorFromWin32(static_cast<std::uint32_t>(status));
 }
 
 common::Result<std::u16string> Machine::CurrentFolder() {
-  if (auto fault = EnterOrFail(Operation::kCurrentFolder); !fault) return fault.Error();
   const std::u16string folder = FolderOfDrive(current_drive_);
   Trace("CurrentFolder -> " + Quoted(folder));
   return folder;
 }
 
 common::Outcome Machine::ChangeDrive(const std::u16string& path) {
-  if (auto fault = EnterOrFail(Operation::kChangeDrive); !fault) return fault;
   if (!HasDriveLetter(path) || drives_.count(FoldCase(path[0])) == 0) {
-    return Fail(Operation::kChangeDrive, Quoted(path), kInvalidDrive);
+    return Fail("ChangeDrive", Quoted(path), kInvalidDrive);
   }
   current_drive_ = FoldCase(path[0]);
   Trace("ChangeDrive " + Quoted(path) + " -> " + ToUtf8(std::u16string(1, current_drive_)) + ":");
@@ -152,11 +150,10 @@ common::Outcome Machine::ChangeDrive(const std::u16string& path) {
 }
 
 common::Outcome Machine::ChangeFolder(const std::u16string& path) {
-  if (auto fault = EnterOrFail(Operation::kChangeFolder); !fault) return fault;
   std::u16string full;
   const platform::Status status = Resolve(path, &full);
   if (status != platform::kSuccess || !IsFolder(full)) {
-    return Fail(Operation::kChangeFolder, Quoted(path), kPathNotFound);
+    return Fail("ChangeFolder", Quoted(path), kPathNotFound);
   }
   drive_folders_[FoldCase(full[0])] = full;
   Trace("ChangeFolder " + Quoted(path) + " -> " + Quoted(full));
@@ -164,29 +161,27 @@ common::Outcome Machine::ChangeFolder(const std::u16string& path) {
 }
 
 common::Outcome Machine::MakeFolder(const std::u16string& path) {
-  if (auto fault = EnterOrFail(Operation::kMakeFolder); !fault) return fault;
   std::u16string full;
-  if (Resolve(path, &full) != platform::kSuccess) return Fail(Operation::kMakeFolder, Quoted(path), kPathNotFound);
-  if (IsFolder(full) || IsFile(full)) return Fail(Operation::kMakeFolder, Quoted(path), kAlreadyExists);
-  if (!IsFolder(ParentOf(full))) return Fail(Operation::kMakeFolder, Quoted(path), kPathNotFound);
-  if (IsReadOnly(full)) return Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
+  if (Resolve(path, &full) != platform::kSuccess) return Fail("MakeFolder", Quoted(path), kPathNotFound);
+  if (IsFolder(full) || IsFile(full)) return Fail("MakeFolder", Quoted(path), kAlreadyExists);
+  if (!IsFolder(ParentOf(full))) return Fail("MakeFolder", Quoted(path), kPathNotFound);
+  if (IsReadOnly(full)) return Fail("MakeFolder", Quoted(path), kAccessDenied);
   // A name that is a link leading nowhere, or out of the drive, is no place to create a folder.
   const auto host = HostPath(full);
-  if (!host) return Fail(Operation::kMakeFolder, Quoted(path), kAccessDenied);
+  if (!host) return Fail("MakeFolder", Quoted(path), kAccessDenied);
   std::error_code error;
   if (!fs::create_directory(*host, error)) {
-    return Fail(Operation::kMakeFolder, Quoted(path), WriteFailure(error == std::errc::no_space_on_device ? ENOSPC : 0));
+    return Fail("MakeFolder", Quoted(path), WriteFailure(error == std::errc::no_space_on_device ? ENOSPC : 0));
   }
   Trace("MakeFolder " + Quoted(path) + " -> created");
   return {};
 }
 
 common::Result<int> Machine::OpenForInput(const std::u16string& path) {
-  if (auto fault = EnterOrFail(Operation::kOpenForInput); !fault) return fault.Error();
   std::u16string full;
   platform::Status status = Resolve(path, &full);
   if (status == platform::kSuccess) status = ReadableFileStatus(full);
-  if (status != platform::kSuccess) return Fail(Operation::kOpenForInput, Quoted(path), status);
+  if (status != platform::kSuccess) return Fail("OpenForInput", Quoted(path), status);
   const int number = next_file_++;
   open_files_[number] = full;
   Trace("OpenForInput " + Quoted(path) + " -> file #" + std::to_string(number));
@@ -194,9 +189,7 @@ common::Result<int> Machine::OpenForInput(const std::u16string& path) {
 }
 
 common::Outcome Machine::CloseFile(int file_number) {
-  // Like CloseHandle, a close that reports a failure has released the file all the same.
   const bool was_open = open_files_.erase(file_number) != 0;
-  if (auto fault = EnterOrFail(Operation::kCloseFile); !fault) return fault;
   if (!was_open) {
     Trace("CloseFile #" + std::to_string(file_number) + " -> fails (no such file)");
     return common::NumberedError(common::kBadFileName);
@@ -206,13 +199,12 @@ common::Outcome Machine::CloseFile(int file_number) {
 }
 
 common::Result<std::int32_t> Machine::FileLength(const std::u16string& path) {
-  if (auto fault = EnterOrFail(Operation::kFileLength); !fault) return fault.Error();
   std::u16string full;
   platform::Status status = Resolve(path, &full);
   if (status == platform::kSuccess && !IsFile(full)) {
     status = IsFolder(ParentOf(full)) ? kFileNotFound : kPathNotFound;
   }
-  if (status != platform::kSuccess) return Fail(Operation::kFileLength, Quoted(path), status);
+  if (status != platform::kSuccess) return Fail("FileLength", Quoted(path), status);
   std::error_code error;
   const auto size = static_cast<std::uint64_t>(fs::file_size(*HostPath(full), error));
   const auto length = static_cast<std::int32_t>(static_cast<std::uint32_t>(size));
@@ -221,7 +213,6 @@ common::Result<std::int32_t> Machine::FileLength(const std::u16string& path) {
 }
 
 common::Outcome Machine::CopyFileReplacing(const std::u16string& source, const std::u16string& destination) {
-  if (auto fault = EnterOrFail(Operation::kCopyFile); !fault) return fault;
   const std::string what = Quoted(source) + " to " + Quoted(destination);
   std::u16string from;
   std::u16string to;
@@ -236,7 +227,7 @@ common::Outcome Machine::CopyFileReplacing(const std::u16string& source, const s
   const auto host_from = HostPath(from);
   const auto host_destination = HostPath(to);
   if (status == platform::kSuccess && (!host_from || !host_destination)) status = kAccessDenied;
-  if (status != platform::kSuccess) return Fail(Operation::kCopyFile, what, status);
+  if (status != platform::kSuccess) return Fail("CopyFile", what, status);
 
   std::error_code error;
   const std::string& host_to = *host_destination;
@@ -245,7 +236,7 @@ common::Outcome Machine::CopyFileReplacing(const std::u16string& source, const s
   }
   if (const platform::Status failure = CopyBytes(*host_from, host_to); failure != platform::kSuccess) {
     fs::remove(host_to, error);  // no partial copy stays behind
-    return Fail(Operation::kCopyFile, what, failure);
+    return Fail("CopyFile", what, failure);
   }
   // A copy from read-only media stays replaceable.
   fs::permissions(host_to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, error);
@@ -254,12 +245,6 @@ common::Outcome Machine::CopyFileReplacing(const std::u16string& source, const s
 }
 
 common::Result<std::uint32_t> Machine::GetSystemDirectoryA(platform::AnsiString& buffer) {
-  const auto entered = EnterImport(Operation::kGetSystemDirectory);
-  if (!entered) return entered.Error();
-  if (const auto status = entered.Value()) {
-    Trace("GetSystemDirectoryA -> 0 (" + StatusText(*status) + ", injected)");
-    return 0u;
-  }
   const std::string folder = EncodeWindows1252(system_folder_);
   if (folder.size() + 1 > buffer.size()) {
     Trace("GetSystemDirectoryA -> " + std::to_string(folder.size() + 1) + " (the buffer is too small)");
@@ -273,9 +258,6 @@ common::Result<std::uint32_t> Machine::GetSystemDirectoryA(platform::AnsiString&
 
 common::Result<std::int16_t> Machine::DLLSelfRegister(const platform::AnsiString& path) {
   const std::u16string name = DecodeWindows1252(std::string_view(path.c_str()));
-  const auto entered = EnterImport(Operation::kDLLSelfRegister);
-  if (!entered) return entered.Error();
-  const auto fault = entered.Value();
   // The library is found beside the program or in the system folder.
   const std::u16string program_folder = program_path_.substr(0, program_path_.rfind(u'\\'));
   if (!IsFile(program_folder + u"\\vb5stkit.dll") && !IsFile(system_folder_ + u"\\vb5stkit.dll")) {
@@ -286,7 +268,7 @@ common::Result<std::int16_t> Machine::DLLSelfRegister(const platform::AnsiString
   // library image begins with "MZ"); a library is taken to register itself.
   std::u16string full;
   std::int16_t result = name.empty() ? 1 : 2;
-  if (!fault && !name.empty() && Resolve(name, &full) == platform::kSuccess &&
+  if (!name.empty() && Resolve(name, &full) == platform::kSuccess &&
       ReadableFileStatus(full) == platform::kSuccess) {
     char image[2] = {};
     std::ifstream(*HostPath(full), std::ios::binary).read(image, 2);
@@ -294,8 +276,7 @@ common::Result<std::int16_t> Machine::DLLSelfRegister(const platform::AnsiString
   }
   registrations_.push_back({name, result, FolderOfDrive(current_drive_)});
   Trace("DLLSelfRegister " + Quoted(name) +
-        (result == 0 ? " -> registered" : " -> fails (" + std::to_string(result) + ")") +
-        (fault ? " (injected)" : ""));
+        (result == 0 ? " -> registered" : " -> fails (" + std::to_string(result) + ")"));
   return result;
 }
 

@@ -30,7 +30,7 @@ TEST_F(ControlNamesTest, CopiesSwflashIntoFlash) {
 TEST_F(ControlNamesTest, FallbackNamesTheSystemFolderFileOnTheDisc) {
   // With the switches set differently, the disc copy is registered under the system folder's
   // name, which the disc does not hold: that registration fails, and the start goes on.
-  machine_.InjectFault(sim::Operation::kCopyFile, 5);
+  faults_.InjectFault(platform::Operation::kCopyFileReplacing, 5);
   mdlFlash::InstallFlashControl();
   ASSERT_EQ(machine_.Registrations().size(), 1u);
   EXPECT_EQ(Show(machine_.Registrations()[0].path), Show(kDiscCopy));

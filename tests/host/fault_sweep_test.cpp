@@ -12,44 +12,17 @@
 // the start itself went through, never more.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <map>
-#include <set>
 #include <sstream>
 
+#include "faults/sweep.h"
 #include "tests/host/sim_fixture.h"
 
 namespace tests {
 namespace {
 
-using sim::Operation;
-
-// The failures each operation can meet on a real machine (Win32 statuses).
-std::vector<platform::Status> RealFailures(Operation operation) {
-  switch (operation) {
-    case Operation::kCommandLineArgument: case Operation::kProgramFolder: case Operation::kToAnsi:
-    case Operation::kFromAnsi: case Operation::kExpandEnvironment: case Operation::kGetSystemDirectory:
-      return {8};  // not enough memory
-    case Operation::kStartProcess: return {2, 5, 193, 8};  // not found, access denied, not a program
-    case Operation::kRegOpenKeyEx: return {2, 5, 126};  // missing, refused, advapi32 not loadable
-    case Operation::kRegQueryValueEx: return {2, 5, 234, 127};  // missing, refused, more data, no such entry
-    case Operation::kRegCloseKey: case Operation::kCloseFile: return {6};  // invalid handle
-    case Operation::kRegCreateKeyEx: return {5, 161};  // refused, bad path
-    case Operation::kRegSetValueEx: return {5, 1016};  // refused, registry I/O failed
-    case Operation::kCurrentFolder: return {8, 21};  // memory, device not ready
-    case Operation::kChangeDrive: return {15, 21};  // invalid drive, not ready
-    case Operation::kChangeFolder: return {3, 5, 21};
-    case Operation::kMakeFolder: return {3, 5, 19, 183};  // ..., write protected, already exists
-    case Operation::kOpenForInput: return {2, 3, 5, 32};  // ..., sharing violation
-    case Operation::kFileLength: return {2, 5};
-    case Operation::kCopyFile: return {5, 32, 112};  // ..., disk full
-    case Operation::kDLLSelfRegister: return {126, 127, 5};  // library missing, entry missing, registration failed
-    case Operation::kCount: break;
-  }
-  return {};
-}
+using platform::Operation;
 
 std::string Contents(const std::string& host_path) {
   std::ifstream file(host_path, std::ios::binary);
@@ -120,137 +93,40 @@ class ScenarioMachine : public SimMachine {
   std::string disc_copy_;
 };
 
-// The faults of one run: calls by number, and perhaps one operation from one of its calls on.
-struct Faults {
-  std::vector<std::pair<long, platform::Status>> calls;
-  Operation persistent = Operation::kCount;
-  int from_occurrence = 0;
-  platform::Status persistent_status = 0;
-};
-
-std::string Describe(const Faults& faults, const std::vector<Operation>& log) {
-  std::ostringstream text;
-  for (const auto& [call, status] : faults.calls) {
-    text << "call " << call << " (" << sim::OperationName(log[call - 1]) << ") failing with " << status << "; ";
-  }
-  if (faults.persistent != Operation::kCount) {
-    text << sim::OperationName(faults.persistent) << " failing with " << faults.persistent_status << " from its call "
-         << faults.from_occurrence << " on";
-  }
-  return text.str();
-}
-
-class FaultSweep : public ::testing::TestWithParam<Scenario> {
- protected:
-  void SetUp() override {
-    ScenarioMachine machine(GetParam());
-    mdlMain::Main();
-    baseline_ = machine.machine_.CallLog();
-    for (const auto& creation : machine.machine_.KeyCreations()) writes_.push_back(creation.path);
-    for (long k = 1; k <= static_cast<long>(baseline_.size()); ++k) {
-      if (baseline_[k - 1] == Operation::kRegCreateKeyEx) write_calls_.push_back(k);
-      // The calls of the two registry lookups: after the argument is read, up to the second close.
-      if (baseline_[k - 1] == Operation::kCommandLineArgument) lookups_begin_ = k + 1;
-      if (baseline_[k - 1] == Operation::kRegCloseKey && ++closes_ == 2) lookups_end_ = k;
-    }
-    ASSERT_EQ(machine.Check(0, writes_, write_calls_, GetParam().viewer_registered), "") << "the run without faults";
-  }
-
-  // Runs the scenario with the faults, checks it, and gives its call log.
-  std::vector<Operation> Run(const Faults& faults) {
-    ScenarioMachine machine(GetParam());
-    for (const auto& [call, status] : faults.calls) machine.machine_.FailCall(call, status);
-    if (faults.persistent != Operation::kCount) {
-      machine.machine_.InjectPersistentFault(faults.persistent, faults.persistent_status, faults.from_occurrence);
-    }
-    mdlMain::Main();
-    const std::vector<long>& faulted = machine.machine_.FaultedCalls();
-    const std::vector<Operation>& log = machine.machine_.CallLog();
-    bool viewer_possible = GetParam().viewer_registered;
-    for (const long call : faulted) {
-      viewer_possible &= !(call >= lookups_begin_ && call <= lookups_end_) && log[call - 1] != Operation::kStartProcess;
-    }
-    // The drive and folder are set back unless every try to set one of them back was refused
-    // (it is tried twice): nothing can set it back then.
-    long last_registration = 0;
-    for (long k = 1; k <= static_cast<long>(log.size()); ++k) {
-      if (log[k - 1] == Operation::kDLLSelfRegister) last_registration = k;
-    }
-    bool set_back_possible = true;
-    for (const Operation setting : {Operation::kChangeDrive, Operation::kChangeFolder}) {
-      int tries = 0, refused = 0;
-      for (long k = last_registration + 1; k <= static_cast<long>(log.size()); ++k) {
-        if (log[k - 1] != setting) continue;
-        ++tries;
-        refused += std::find(faulted.begin(), faulted.end(), k) != faulted.end();
-      }
-      set_back_possible &= !(tries >= 2 && refused == tries);
-    }
-    // Every write converts its key's name first: where that conversion always fails, no later
-    // write gets as far as its key.
-    const bool writes_possible = faults.persistent != Operation::kToAnsi;
-    const std::string problems =
-        machine.Check(faulted.empty() ? 0 : faulted.front(), writes_possible ? writes_ : std::vector<std::u16string>{},
-                      write_calls_, viewer_possible, set_back_possible);
-    EXPECT_EQ(problems, "") << GetParam().name << ": " << Describe(faults, log);
-    return log;
-  }
-
-  std::vector<Operation> baseline_;
-  std::vector<std::u16string> writes_;
-  std::vector<long> write_calls_;
-  long lookups_begin_ = 0, lookups_end_ = 0;
-  int closes_ = 0;
-};
+class FaultSweep : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(FaultSweep, EveryCallEveryOperationAndEveryPairOnTheInstallationPath) {
-  // The control's installation path: from the system folder's lookup to the last registration.
-  long install_begin = 0, install_end = 0;
-  for (long k = 1; k <= static_cast<long>(baseline_.size()); ++k) {
-    if (baseline_[k - 1] == Operation::kGetSystemDirectory && install_begin == 0) install_begin = k;
-    if (baseline_[k - 1] == Operation::kDLLSelfRegister) install_end = k;
-  }
-  ASSERT_GT(install_begin, 0);
-
-  int passing = 0, persistent = 0, pairs = 0;
-  std::set<std::vector<Operation>> fallback_calls;  // calls the fault-free run does not make, by the path to them
-  for (long k = 1; k <= static_cast<long>(baseline_.size()); ++k) {
-    for (const platform::Status status : RealFailures(baseline_[k - 1])) {
-      const std::vector<Operation> log = Run({{{k, status}}});
-      ++passing;
-      if (k < install_begin || k > install_end || HasFatalFailure()) continue;
-      // The second fault: every later call of this run up to its last registration, which
-      // reaches the calls of the fallback path the first fault opened.
-      long last_registration = 0;
-      for (long j = 1; j <= static_cast<long>(log.size()); ++j) {
-        if (log[j - 1] == Operation::kDLLSelfRegister) last_registration = j;
-      }
-      for (long j = k + 1; j <= last_registration; ++j) {
-        const bool beyond_baseline = j > static_cast<long>(baseline_.size()) || log[j - 1] != baseline_[j - 1];
-        if (beyond_baseline) fallback_calls.insert(std::vector<Operation>(log.begin(), log.begin() + j));
-        // The second fault with the first failure its operation can have.
-        Run({{{k, status}, {j, RealFailures(log[j - 1]).front()}}});
-        ++pairs;
-      }
+  std::vector<Operation> baseline;
+  std::vector<std::u16string> writes;
+  std::vector<long> write_calls;
+  {
+    ScenarioMachine machine(GetParam());
+    mdlMain::Main();
+    baseline = machine.faults_.CallLog();
+    for (const auto& creation : machine.machine_.KeyCreations()) writes.push_back(creation.path);
+    for (long k = 1; k <= static_cast<long>(baseline.size()); ++k) {
+      if (baseline[k - 1] == Operation::kRegCreateKeyExA) write_calls.push_back(k);
     }
+    ASSERT_EQ(machine.Check(0, writes, write_calls, GetParam().viewer_registered), "") << "the run without faults";
   }
-  std::map<Operation, int> calls_of;
-  for (const Operation operation : baseline_) ++calls_of[operation];
-  for (const auto& [operation, count] : calls_of) {
-    for (int occurrence = 1; occurrence <= count; ++occurrence) {
-      for (const platform::Status status : RealFailures(operation)) {
-        Faults faults;
-        faults.persistent = operation;
-        faults.from_occurrence = occurrence;
-        faults.persistent_status = status;
-        Run(faults);
-        ++persistent;
-      }
-    }
-  }
-  std::printf("fault sweep, %s: %zu platform calls; %d runs with a passing fault, %d with a persistent one, "
-              "%d with a pair on the installation path (reaching %zu calls of fallback paths)\n",
-              GetParam().name, baseline_.size(), passing, persistent, pairs, fallback_calls.size());
+  const faults::RunShape shape(baseline);
+  const faults::SweepCounts counts = faults::Sweep(baseline, [&](const faults::Plan& plan) {
+    ScenarioMachine machine(GetParam());
+    plan.PlantIn(machine.faults_);
+    mdlMain::Main();
+    const std::vector<long>& faulted = machine.faults_.FaultedCalls();
+    const std::vector<Operation>& log = machine.faults_.CallLog();
+    // Every write converts its key's name and creates its key: where one of them always fails,
+    // no later write gets as far as its key.
+    const bool writes_possible = plan.persistent != Operation::kToAnsi && plan.persistent != Operation::kRegCreateKeyExA;
+    EXPECT_EQ(machine.Check(faulted.empty() ? 0 : faulted.front(), writes_possible ? writes : std::vector<std::u16string>{},
+                            write_calls, GetParam().viewer_registered && shape.ViewerPossible(log, faulted),
+                            faults::RunShape::SetBackPossible(log, faulted)),
+              "")
+        << GetParam().name << ": " << plan.Describe(log);
+    return log;
+  });
+  std::printf("fault sweep, %s: %zu platform calls; %s\n", GetParam().name, baseline.size(), counts.Text().c_str());
 }
 
 std::string ScenarioId(const ::testing::TestParamInfo<Scenario>& info) { return info.param.id; }

@@ -16,9 +16,9 @@ class MainFileTypeTest : public SimTest {};
 TEST_F(MainFileTypeTest, RegistersBeforeTheViewerStarts) {
   MakeCourse();
   EXPECT_EQ(Launch(u"", u"D:\\COURSE\\tolOpen.exe"), "C:\\viewer.exe -nohome D:\\COURSE\\index.html");
-  EXPECT_LT(FirstCall(sim::Operation::kDLLSelfRegister), FirstCall(sim::Operation::kRegSetValueEx))
+  EXPECT_LT(FirstCall(platform::Operation::kDLLSelfRegister), FirstCall(platform::Operation::kRegSetValueExA))
       << "the control first, then the file type";
-  EXPECT_LT(FirstCall(sim::Operation::kRegSetValueEx), FirstCall(sim::Operation::kStartProcess));
+  EXPECT_LT(FirstCall(platform::Operation::kRegSetValueExA), FirstCall(platform::Operation::kStartProcess));
 }
 
 // What a run created or changed is what a save adds to the registry file, and a second run,

@@ -15,6 +15,7 @@
 
 #include "common/error_trap.h"
 #include "common/platform.h"
+#include "faults/faulting_platform.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
 #include "start/main.h"
@@ -102,12 +103,13 @@ class SimMachine {
     return sim::ToUtf8(started.back().command_line);
   }
   // Where the run first calls an operation (the log's end when it never does).
-  std::vector<sim::Operation>::const_iterator FirstCall(sim::Operation operation) const {
-    return std::find(machine_.CallLog().begin(), machine_.CallLog().end(), operation);
+  std::vector<platform::Operation>::const_iterator FirstCall(platform::Operation operation) const {
+    return std::find(faults_.CallLog().begin(), faults_.CallLog().end(), operation);
   }
 
   sim::Machine machine_;
-  platform::ScopedPlatform installed_{machine_};
+  faults::FaultingPlatform faults_{machine_};  // plants failures above the machine
+  platform::ScopedPlatform installed_{faults_};
   std::filesystem::path root_;
 };
 

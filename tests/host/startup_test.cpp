@@ -67,22 +67,22 @@ TEST(StartupFaultTest, FailingOperationsAreSkipped) {
   constexpr char kViewer[] = "C:\\viewer.exe -nohome D:\\index.html";
   const struct {
     const char* what;
-    sim::Operation operation;
+    platform::Operation operation;
     platform::Status status;
     const char* started;
     const char16_t* registered;
     bool control_in_place = false;
   } cases[] = {
-      {"no argument text", sim::Operation::kCommandLineArgument, 5, kViewer, kSystemCopy},
-      {"no program folder: the name stays relative", sim::Operation::kProgramFolder, 5,
+      {"no argument text", platform::Operation::kCommandLineArgument, 5, kViewer, kSystemCopy},
+      {"no program folder: the name stays relative", platform::Operation::kProgramFolder, 5,
        "C:\\viewer.exe -nohome index.html", kSystemCopy},
-      {"registry unreadable", sim::Operation::kRegOpenKeyEx, 5, "(none)", kSystemCopy},
-      {"advapi32 missing", sim::Operation::kRegOpenKeyEx, 126, "(none)", kSystemCopy},
-      {"start refused", sim::Operation::kStartProcess, 5, "(none)", kSystemCopy},
-      {"copy refused", sim::Operation::kCopyFile, 112, kViewer, kDiscCopy},
-      {"folders cannot be created", sim::Operation::kMakeFolder, 5, kViewer, kDiscCopy},
-      {"length unreadable", sim::Operation::kFileLength, 5, kViewer, kDiscCopy, true},
-      {"no system folder: its levels go to the current drive", sim::Operation::kGetSystemDirectory, 5, kViewer,
+      {"registry unreadable", platform::Operation::kRegOpenKeyExA, 5, "(none)", kSystemCopy},
+      {"advapi32 missing", platform::Operation::kRegOpenKeyExA, 126, "(none)", kSystemCopy},
+      {"start refused", platform::Operation::kStartProcess, 5, "(none)", kSystemCopy},
+      {"copy refused", platform::Operation::kCopyFileReplacing, 112, kViewer, kDiscCopy},
+      {"folders cannot be created", platform::Operation::kMakeFolder, 5, kViewer, kDiscCopy},
+      {"length unreadable", platform::Operation::kFileLength, 5, kViewer, kDiscCopy, true},
+      {"no system folder: its levels go to the current drive", platform::Operation::kGetSystemDirectoryA, 5, kViewer,
        u"\\macromed\\flash\\flash.ocx"},
   };
   for (const auto& c : cases) {
@@ -90,7 +90,7 @@ TEST(StartupFaultTest, FailingOperationsAreSkipped) {
     SimMachine machine;
     machine.MakeCourse();
     if (c.control_in_place) machine.CreateControl(kSystemCopy, 500000);
-    machine.machine_.InjectFault(c.operation, c.status);
+    machine.faults_.InjectFault(c.operation, c.status);
     EXPECT_EQ(machine.Launch(), c.started);
     const std::vector<sim::Registration>& registrations = machine.machine_.Registrations();
     ASSERT_EQ(registrations.size(), 1u) << "exactly one registration per run";
@@ -111,8 +111,8 @@ TEST_F(StartupTest, TheDriveAndFolderAreSetBack) {
 }
 
 TEST_F(StartupTest, UnreadableCurrentFolderRegistersWhereTheProcessIs) {
-  // Only the read after the copy fails (MakePath reads the folder first).
-  machine_.InjectFault(sim::Operation::kCurrentFolder, 21, 2);
+  // Only the launcher's own read fails (it reads the folder before MakePath does).
+  faults_.InjectFault(platform::Operation::kCurrentFolder, 21, 1);
   mdlFlash::InstallFlashControl();
   ASSERT_EQ(machine_.Registrations().size(), 1u);
   EXPECT_EQ(Show(machine_.Registrations()[0].path), Show(kSystemCopy));
@@ -123,8 +123,8 @@ TEST_F(StartupTest, UnreadableCurrentFolderRegistersWhereTheProcessIs) {
 
 TEST_F(StartupTest, TheViewerStartsAfterTheRegistration) {
   Launch();
-  ASSERT_NE(FirstCall(sim::Operation::kDLLSelfRegister), machine_.CallLog().end());
-  EXPECT_LT(FirstCall(sim::Operation::kDLLSelfRegister), FirstCall(sim::Operation::kStartProcess));
+  ASSERT_NE(FirstCall(platform::Operation::kDLLSelfRegister), faults_.CallLog().end());
+  EXPECT_LT(FirstCall(platform::Operation::kDLLSelfRegister), FirstCall(platform::Operation::kStartProcess));
 }
 
 // At the root of the current drive, which the conformance suite cannot touch on Wine.
@@ -148,7 +148,7 @@ TEST_F(StartupTest, GetSystemFolder) {
   EXPECT_EQ(mdlFlash::GetSystemFolder().Value().size(), 255u);
   machine_.SetSystemFolder(u"C:\\" + std::u16string(252, u'S'));  // 255: no room for the NUL
   EXPECT_EQ(Show(mdlFlash::GetSystemFolder().Value()), "\\");
-  machine_.InjectFault(sim::Operation::kGetSystemDirectory, 5);
+  faults_.InjectFault(platform::Operation::kGetSystemDirectoryA, 5);
   EXPECT_EQ(Show(mdlFlash::GetSystemFolder().Value()), "");
 }
 

@@ -1,0 +1,23 @@
+// A platform that passes every call to another one: the base of a wrapper that changes only a
+// few operations (a test's program that lives on a disc of its own, say).
+#pragma once
+
+#include "common/platform.h"
+#include "common/platform_operations.h"
+
+namespace faults {
+
+class ForwardingPlatform : public platform::Platform {
+ public:
+  explicit ForwardingPlatform(platform::Platform& inner) : inner_(inner) {}
+
+#define TOLOPEN_FORWARDING_OVERRIDE(Name, Return, Parameters, Arguments, Failure) \
+  Return Name Parameters override { return inner_.Name Arguments; }
+  TOLOPEN_PLATFORM_OPERATIONS(TOLOPEN_FORWARDING_OVERRIDE)
+#undef TOLOPEN_FORWARDING_OVERRIDE
+
+ protected:
+  platform::Platform& inner_;
+};
+
+}  // namespace faults

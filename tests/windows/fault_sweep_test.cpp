@@ -1,0 +1,126 @@
+// The fault sweep on the Win32 backend: the launcher's Main runs in this process on Wine's real
+// registry and file system, with the same failures planted above the real calls by the same
+// wrapper as on the simulated machine (faults/). After each run: the current folder set back
+// (unless every try to set it back was refused), the control registered at most once, no partial
+// copy in the system folder, and the viewer started once when its lookups and its start went
+// through, never more.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "faults/forwarding_platform.h"
+#include "faults/sweep.h"
+#include "start/main.h"
+#include "tests/conformance/machine.h"
+#include "tests/windows/wine.h"
+
+namespace tests {
+namespace {
+
+using platform::Operation;
+
+// The launcher as it runs from a disc: its folder is the disc's, its argument the document.
+class ProgramOnDisc final : public faults::ForwardingPlatform {
+ public:
+  ProgramOnDisc(platform::Platform& inner, std::u16string folder)
+      : ForwardingPlatform(inner), folder_(std::move(folder)) {}
+  common::Result<std::u16string> CommandLineArgument() override { return std::u16string(u"page.tolopentest"); }
+  common::Result<std::u16string> ProgramFolder() override { return folder_; }
+
+ private:
+  std::u16string folder_;
+};
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::string Bytes(const std::u16string& path) {
+  std::ifstream file(std::filesystem::path(Wide(path)), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// One run of Main on a fresh machine with a course disc, the faults planted; what is wrong
+// afterwards ("" when nothing is) and the run's calls.
+struct Outcome {
+  std::string problems;
+  std::vector<Operation> log;
+  std::vector<long> faulted;
+};
+
+Outcome RunOnce(const faults::Plan& plan, const faults::RunShape* shape) {
+  static int run = 0;
+  const auto machine = conformance::NewMachine();  // cleans the system folder's copy and the keys
+  const std::u16string disc = machine->DiscRoot() + u"\\disc";
+  machine->SetClassesValue(u".tolopentest", u"", 1, std::string("TolOpenTest.Document", 21));
+  machine->SetClassesValue(u".html", u"", 1, std::string("TolOpenTest.Document", 21));  // the start page
+  machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", 1,
+                           conformance::Show(u"\"" + machine->Viewer() + u"\" -nohome") + '\0');
+  machine->MakeDisc(disc);
+  // Each run's viewer reports to a file of its own, so a late one cannot be taken for another.
+  const std::wstring record = Wide(machine->DiscRoot()) + L"\\record-" + std::to_wstring(++run) + L".txt";
+  SetEnvironmentVariableW(L"TOLOPEN_RECORDER_OUT", record.c_str());
+  SetCurrentDirectoryW(Wide(disc).c_str());
+
+  ProgramOnDisc program(machine->Platform(), disc);
+  faults::FaultingPlatform faulting(program);
+  plan.PlantIn(faulting);
+  {
+    const platform::ScopedPlatform installed(faulting);
+    mdlMain::Main();
+  }
+  Outcome outcome{"", faulting.CallLog(), faulting.FaultedCalls()};
+  std::string problems;
+  wchar_t folder[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, folder);
+  if (folder != Wide(disc) && faults::RunShape::SetBackPossible(outcome.log, outcome.faulted)) {
+    problems += "the current folder was not set back; ";
+  }
+  const auto calls = [&outcome](Operation operation) {
+    return std::count(outcome.log.begin(), outcome.log.end(), operation);
+  };
+  if (calls(Operation::kDLLSelfRegister) > 1) problems += "the control was registered more than once; ";
+  const std::u16string copy = machine->SystemFolder() + u"\\macromed\\flash\\flash.ocx";
+  if (machine->FileSize(copy) >= 0 && Bytes(copy) != Bytes(disc + u"\\tools\\flash\\flash.ocx")) {
+    problems += "the system folder holds a partial or foreign control; ";
+  }
+  if (calls(Operation::kStartProcess) > 1) problems += "the viewer was started more than once; ";
+  if (shape == nullptr || shape->ViewerPossible(outcome.log, outcome.faulted)) {
+    bool started = false;
+    for (int look = 0; look < 200 && !started; ++look, Sleep(25)) {
+      started = GetFileAttributesW(record.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    if (!started) problems += "the viewer was not started; ";
+  }
+  outcome.problems = problems;
+  return outcome;
+}
+
+TEST(WindowsFaultSweep, EveryCallEveryOperationAndEveryPairOnTheInstallationPath) {
+  // vb5stkit.dll is found where Windows looks, as beside a launcher on a disc.
+  wchar_t path[32768];
+  const DWORD length = GetEnvironmentVariableW(L"PATH", path, 32768);
+  std::wstring build = BuildFile(VB5STKIT_DLL);
+  build = build.substr(0, build.rfind(L'\\'));
+  SetEnvironmentVariableW(L"PATH", (build + L";" + std::wstring(path, length)).c_str());
+
+  const Outcome baseline = RunOnce({}, nullptr);
+  ASSERT_EQ(baseline.problems, "") << "the run without faults";
+  const faults::RunShape shape(baseline.log);
+  const faults::SweepCounts counts = faults::Sweep(baseline.log, [&shape](const faults::Plan& plan) {
+    const Outcome outcome = RunOnce(plan, &shape);
+    EXPECT_EQ(outcome.problems, "") << plan.Describe(outcome.log);
+    return outcome.log;
+  });
+  std::printf("fault sweep on the Win32 backend under Wine: %zu platform calls; %s\n", baseline.log.size(),
+              counts.Text().c_str());
+  SetEnvironmentVariableW(L"PATH", std::wstring(path, length).c_str());
+}
+
+}  // namespace
+}  // namespace tests
