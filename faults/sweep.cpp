@@ -54,37 +54,80 @@ std::string Plan::Describe(const std::vector<Operation>& log) const {
 std::string SweepCounts::Text() const {
   std::ostringstream text;
   text << passing << " runs with a passing fault, " << persistent << " with a persistent one, " << pairs
-       << " with a pair on the installation path (reaching " << fallback_calls << " calls of fallback paths)";
+       << " with a pair on the installation path, " << deeper << " more to reach every call (" << fallback_calls
+       << " calls that only a fault reaches)";
   return text.str();
 }
+
+namespace {
+
+// A call as a sweep tells calls apart: its operation, and how many calls of it the run made
+// before (the third ChangeFolder). A fallback path's calls are new ones.
+using CallIdentity = std::pair<Operation, int>;
+
+std::vector<CallIdentity> Identities(const std::vector<Operation>& log) {
+  std::map<Operation, int> seen;
+  std::vector<CallIdentity> identities;
+  for (const Operation operation : log) identities.push_back({operation, ++seen[operation]});
+  return identities;
+}
+
+long LastFault(const Plan& plan) {
+  long last = 0;
+  for (const auto& call : plan.calls) last = std::max(last, call.first);
+  return last;
+}
+
+}  // namespace
 
 SweepCounts Sweep(const std::vector<Operation>& baseline,
                   const std::function<std::vector<Operation>(const Plan&)>& run) {
   SweepCounts counts;
+  std::set<CallIdentity> faulted;  // the calls that a planted fault has met
+  for (const CallIdentity& identity : Identities(baseline)) faulted.insert(identity);
+  std::vector<std::pair<Plan, std::vector<Operation>>> reached;  // runs whose later calls may be new
+
   // The control's installation path: from the system folder's lookup to the last registration.
   long install_begin = 0, install_end = 0;
   for (long k = 1; k <= static_cast<long>(baseline.size()); ++k) {
     if (baseline[k - 1] == Operation::kGetSystemDirectoryA && install_begin == 0) install_begin = k;
     if (baseline[k - 1] == Operation::kDLLSelfRegister) install_end = k;
   }
-  std::set<std::vector<Operation>> fallback_calls;  // by the calls that lead to them
   for (long k = 1; k <= static_cast<long>(baseline.size()); ++k) {
     for (const platform::Status status : RealFailures(baseline[k - 1])) {
-      const std::vector<Operation> log = run({{{k, status}}});
+      const Plan single{{{k, status}}};
+      const std::vector<Operation> log = run(single);
       ++counts.passing;
+      reached.push_back({single, log});
       if (k < install_begin || k > install_end) continue;
+      // Every pair on the installation path: the second fault at every later call of this run up
+      // to its last registration, with the first failure its operation can have.
       long last_registration = 0;
       for (long j = 1; j <= static_cast<long>(log.size()); ++j) {
         if (log[j - 1] == Operation::kDLLSelfRegister) last_registration = j;
       }
+      const std::vector<CallIdentity> identities = Identities(log);
       for (long j = k + 1; j <= last_registration; ++j) {
-        if (j > static_cast<long>(baseline.size()) || log[j - 1] != baseline[j - 1]) {
-          fallback_calls.insert(std::vector<Operation>(log.begin(), log.begin() + j));
-        }
-        // The second fault with the first failure its operation can have.
-        run({{{k, status}, {j, RealFailures(log[j - 1]).front()}}});
+        const Plan pair{{{k, status}, {j, RealFailures(log[j - 1]).front()}}};
+        if (faulted.insert(identities[j - 1]).second) ++counts.fallback_calls;
+        reached.push_back({pair, run(pair)});
         ++counts.pairs;
       }
+    }
+  }
+  // Until no run reaches a call that no fault has met: each such call is faulted in turn, on
+  // top of the faults that led to it.
+  while (!reached.empty()) {
+    const auto [plan, log] = reached.back();
+    reached.pop_back();
+    const std::vector<CallIdentity> identities = Identities(log);
+    for (long j = LastFault(plan) + 1; j <= static_cast<long>(log.size()); ++j) {
+      if (!faulted.insert(identities[j - 1]).second) continue;
+      ++counts.fallback_calls;
+      Plan deeper = plan;
+      deeper.calls.push_back({j, RealFailures(log[j - 1]).front()});
+      reached.push_back({deeper, run(deeper)});
+      ++counts.deeper;
     }
   }
   std::map<Operation, int> calls_of;
@@ -101,7 +144,6 @@ SweepCounts Sweep(const std::vector<Operation>& baseline,
       }
     }
   }
-  counts.fallback_calls = fallback_calls.size();
   return counts;
 }
 

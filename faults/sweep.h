@@ -2,7 +2,8 @@
 // faults for one run, and the sweep itself, which plants every call in turn (a passing fault),
 // every operation from each of its calls on (a persistent one, as a disc taken out mid-run), and
 // every pair of calls on the control's installation path, the second among the calls of the
-// fallback path that the first one opened (so the calls only a fault reaches are faulted too).
+// fallback path that the first one opened; and then, until no run reaches a call that no fault
+// has met, each such call on top of the faults that led to it (so every fallback path is swept).
 // The caller runs each plan on a fresh machine and checks it; the sweep counts.
 #pragma once
 
@@ -35,7 +36,8 @@ struct SweepCounts {
   int passing = 0;
   int persistent = 0;
   int pairs = 0;
-  std::size_t fallback_calls = 0;  // calls of fallback paths that a pair's second fault reached
+  int deeper = 0;                  // runs that fault a call only earlier faults reach
+  std::size_t fallback_calls = 0;  // calls (an operation's n-th) that the run without faults does not make
   std::string Text() const;
 };
 
