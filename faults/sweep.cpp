@@ -72,6 +72,12 @@ std::vector<CallIdentity> Identities(const std::vector<Operation>& log) {
   return identities;
 }
 
+// The number of the last call of `operation` in the log (0 when there is none).
+long LastCall(const std::vector<Operation>& log, Operation operation) {
+  const auto last = std::find(log.rbegin(), log.rend(), operation);
+  return static_cast<long>(log.rend() - last);
+}
+
 long LastFault(const Plan& plan) {
   long last = 0;
   for (const auto& call : plan.calls) last = std::max(last, call.first);
@@ -88,11 +94,9 @@ SweepCounts Sweep(const std::vector<Operation>& baseline,
   std::vector<std::pair<Plan, std::vector<Operation>>> reached;  // runs whose later calls may be new
 
   // The control's installation path: from the system folder's lookup to the last registration.
-  long install_begin = 0, install_end = 0;
-  for (long k = 1; k <= static_cast<long>(baseline.size()); ++k) {
-    if (baseline[k - 1] == Operation::kGetSystemDirectoryA && install_begin == 0) install_begin = k;
-    if (baseline[k - 1] == Operation::kDLLSelfRegister) install_end = k;
-  }
+  const long install_begin =
+      std::find(baseline.begin(), baseline.end(), Operation::kGetSystemDirectoryA) - baseline.begin() + 1;
+  const long install_end = LastCall(baseline, Operation::kDLLSelfRegister);
   for (long k = 1; k <= static_cast<long>(baseline.size()); ++k) {
     for (const platform::Status status : RealFailures(baseline[k - 1])) {
       const Plan single{{{k, status}}};
@@ -102,12 +106,8 @@ SweepCounts Sweep(const std::vector<Operation>& baseline,
       if (k < install_begin || k > install_end) continue;
       // Every pair on the installation path: the second fault at every later call of this run up
       // to its last registration, with the first failure its operation can have.
-      long last_registration = 0;
-      for (long j = 1; j <= static_cast<long>(log.size()); ++j) {
-        if (log[j - 1] == Operation::kDLLSelfRegister) last_registration = j;
-      }
       const std::vector<CallIdentity> identities = Identities(log);
-      for (long j = k + 1; j <= last_registration; ++j) {
+      for (long j = k + 1; j <= LastCall(log, Operation::kDLLSelfRegister); ++j) {
         const Plan pair{{{k, status}, {j, RealFailures(log[j - 1]).front()}}};
         if (faulted.insert(identities[j - 1]).second) ++counts.fallback_calls;
         reached.push_back({pair, run(pair)});
@@ -169,10 +169,7 @@ bool RunShape::SetBackPossible(const std::vector<Operation>& log, const std::vec
     folder_known |= log[k - 1] == Operation::kCurrentFolder && std::find(faulted.begin(), faulted.end(), k) == faulted.end();
   }
   if (!folder_known) return false;
-  long last_registration = 0;
-  for (long k = 1; k <= static_cast<long>(log.size()); ++k) {
-    if (log[k - 1] == Operation::kDLLSelfRegister) last_registration = k;
-  }
+  const long last_registration = LastCall(log, Operation::kDLLSelfRegister);
   for (const Operation setting : {Operation::kChangeDrive, Operation::kChangeFolder}) {
     int tries = 0, refused = 0;
     for (long k = last_registration + 1; k <= static_cast<long>(log.size()); ++k) {

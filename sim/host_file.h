@@ -4,7 +4,19 @@
 
 #include <unistd.h>
 
+#include <cstddef>
+
 namespace sim {
+
+// Writes all `size` bytes; false when the file refused some of them (errno says why).
+inline bool WriteAll(int descriptor, const char* bytes, std::size_t size) {
+  for (std::size_t done = 0; done < size;) {
+    const ssize_t wrote = ::write(descriptor, bytes + done, size - done);
+    if (wrote <= 0) return false;
+    done += static_cast<std::size_t>(wrote);
+  }
+  return true;
+}
 
 // A file descriptor, closed when it goes.
 class ScopedDescriptor {

@@ -41,11 +41,7 @@ platform::Status CopyBytes(const std::string& from, const std::string& to) {
     const ssize_t read = ::read(source.get(), buffer, sizeof buffer);
     if (read < 0) return kAccessDenied;
     if (read == 0) return ::fsync(destination.get()) == 0 ? platform::kSuccess : WriteFailure(errno);
-    for (ssize_t done = 0; done < read;) {
-      const ssize_t wrote = ::write(destination.get(), buffer + done, static_cast<std::size_t>(read - done));
-      if (wrote < 0) return WriteFailure(errno);
-      done += wrote;
-    }
+    if (!WriteAll(destination.get(), buffer, static_cast<std::size_t>(read))) return WriteFailure(errno);
   }
 }
 

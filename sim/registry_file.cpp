@@ -553,13 +553,7 @@ void SaveChanges(const std::string& path, const RegistryFile& file, const Regist
     const ScopedDescriptor file(descriptor);
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0) static_cast<void>(::fchmod(descriptor, info.st_mode & 07777));
-    std::size_t done = 0;
-    while (done < content.size()) {
-      const ssize_t wrote = ::write(descriptor, content.data() + done, content.size() - done);
-      if (wrote <= 0) break;
-      done += static_cast<std::size_t>(wrote);
-    }
-    written = done == content.size() && ::fsync(descriptor) == 0;
+    written = WriteAll(descriptor, content.data(), content.size()) && ::fsync(descriptor) == 0;
   }
   struct stat info {};
   if (!written || ::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||

@@ -59,17 +59,16 @@ class ScenarioMachine : public SimMachine {
     }
     if (machine_.OpenKeyCount() != 0) problems << machine_.OpenKeyCount() << " key(s) left open; ";
     if (machine_.OpenFileCount() != 0) problems << machine_.OpenFileCount() << " file(s) left open; ";
-    int registered = 0;
-    for (const sim::Registration& registration : machine_.Registrations()) registered += registration.result == 0;
-    if (registered > 1) problems << "the control registered itself " << registered << " times; ";
     const std::string copy = Contents(*machine_.HostPath(kSystemCopy));
     const bool complete = copy == disc_copy_ || (copy == system_copy_before_ && (copy.empty() || copy.size() >= 0x63000));
     if (!complete) problems << "the system folder holds a partial or foreign control (" << copy.size() << " bytes); ";
+    int registered = 0;
     for (const sim::Registration& registration : machine_.Registrations()) {
-      if (registration.path == kSystemCopy && registration.result == 0 && copy.empty()) {
-        problems << "a control that is not there was registered; ";
-      }
+      if (registration.result != 0) continue;
+      ++registered;
+      if (registration.path == kSystemCopy && copy.empty()) problems << "a control that is not there was registered; ";
     }
+    if (registered > 1) problems << "the control registered itself " << registered << " times; ";
     // File-type writes: every one is attempted, except the one that the first failed call was
     // preparing (the first whose key creation comes at or after it); none after it is lost.
     bool preparing_seen = false;
