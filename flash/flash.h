@@ -14,12 +14,18 @@ namespace mdlFlash {
 // A copy in the system folder at least this long is left in place.
 inline constexpr std::int32_t kSmallestCopyLeftInPlace = 0x63000;
 
+// The control's file name on the disc and in the system folder: flash.ocx, else swflash.ocx.
+struct ControlFileNames {
+  bool flash_ocx_on_disc = true;
+  bool flash_ocx_in_system_folder = true;
+};
+
 // Copies the control from "tools\flash\" on the disc into the system folder's
 // "macromed\flash\" unless a copy long enough is there, and has it register itself: from the
 // system folder, or where it lies on the disc when the copy failed. The current drive and its
 // folder are set back afterwards (a failed set-back is tried once more); when the current
 // folder cannot be read, the registration runs where the process is. Never fails.
-void InstallFlashControl();
+void InstallFlashControl(const ControlFileNames& names);
 
 // True when `destination_folder` holds the control afterwards: a copy long enough was there, or
 // the copy succeeded. Both folders end in "\". A failure ends the routine with false.

@@ -1,5 +1,4 @@
 // Copying the Flash control into the system folder and registering it.
-#include "common/build_options.h"
 #include "common/error_trap.h"
 #include "common/platform.h"
 #include "common/text.h"
@@ -51,7 +50,7 @@ common::TruthValue CopyControlIfNeeded(std::u16string source_folder,
   return result;
 }
 
-void InstallFlashControl() {
+void InstallFlashControl(const ControlFileNames& names) {
   common::InstallErrorTrap();  // resume next: a failing statement is skipped
 
   std::u16string source_folder;
@@ -64,11 +63,11 @@ void InstallFlashControl() {
 
   ResumeNext(source_folder, Os().ProgramFolder());
   AppendSubfolder(source_folder, u"tools\\flash\\");
-  source_file_name = ControlFileName(common::options::FlashOcxOnDisc);
+  source_file_name = ControlFileName(names.flash_ocx_on_disc);
 
   ResumeNext(destination_folder, GetSystemFolder());
   AppendSubfolder(destination_folder, u"macromed\\flash\\");
-  destination_file_name = ControlFileName(common::options::FlashOcxInSystemFolder);
+  destination_file_name = ControlFileName(names.flash_ocx_in_system_folder);
 
   // The folder to come back to is taken before the copy: making the copy's folders moves
   // through them, and where that cannot come back (a failing call), this still can.

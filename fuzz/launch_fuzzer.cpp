@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   machine.SetCommandLineArgument(sim::FromUtf8(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1)));
   {
     const platform::ScopedPlatform installed(machine);
-    mdlMain::Main();
+    mdlMain::Main(mdlMain::kDeliveredOptions);
   }
   if (machine.OpenKeyCount() != 0 || machine.OpenFileCount() != 0) std::abort();
   if (machine.CurrentDrive() != u'D' || machine.FolderOfDrive(u'D') != u"D:\\") std::abort();

@@ -2,12 +2,9 @@
 
 #include <string>
 
-#include "common/build_options.h"
 #include "common/error_trap.h"
 #include "common/platform.h"
 #include "common/text.h"
-#include "filetype/filetype.h"
-#include "flash/flash.h"
 #include "registry/registry.h"
 #include "start/document.h"
 
@@ -22,7 +19,7 @@ platform::Platform& Os() { return platform::Current(); }
 
 }  // namespace
 
-void Main() {
+void Main(const StartupOptions& options) {
   common::InstallErrorTrap();  // resume next: a failing statement is skipped
 
   std::u16string document;
@@ -58,10 +55,8 @@ void Main() {
   }
 
   // Start-up tasks: the viewer starts only after they have run.
-  if (common::options::InstallFlashAtStart) mdlFlash::InstallFlashControl();
-  if (common::options::RegisterFileTypeAtStart) {
-    mdlAsociace::RegisterFileType(u".tv1", u"Tolvex Ubra", u"tolDownload.exe");
-  }
+  if (options.install_flash_control != nullptr) options.install_flash_control(options);
+  if (options.register_file_type != nullptr) options.register_file_type(options);
 
   ResumeNext(Os().StartProcess(LaunchCommandLine(open_command, document),
                                platform::kNormalFocusWindow));

@@ -26,6 +26,7 @@
 #include "sim/machine_helpers.h"
 #include "sim/registry_file.h"
 #include "registry/registry.h"
+#include "start/built_options.h"
 #include "start/main.h"
 
 namespace {
@@ -242,7 +243,7 @@ int main(int argc, char** argv) {
 
   {
     const platform::ScopedPlatform installed(machine);
-    mdlMain::Main();
+    mdlMain::Main(mdlMain::kBuiltOptions);
   }
 
   // A run that changed nothing leaves the file as it was, byte for byte; one that did adds

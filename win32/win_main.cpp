@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "common/platform.h"
+#include "start/built_options.h"
 #include "start/main.h"
 #include "win32/win32_platform.h"
 
@@ -18,7 +19,7 @@ extern "C" [[noreturn, gnu::force_align_arg_pointer]] void TolOpenStart() {
   {
     win32::Win32Platform windows;
     const platform::ScopedPlatform installed(windows);
-    mdlMain::Main();
+    mdlMain::Main(mdlMain::kBuiltOptions);
   }
   ExitProcess(0);
 }

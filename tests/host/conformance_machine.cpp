@@ -1,7 +1,6 @@
 // The conformance suite's machine in the host build: the simulated one, running Main.
 #include <filesystem>
 
-#include "common/build_options.h"
 #include "tests/conformance/machine.h"
 #include "tests/host/sim_fixture.h"
 
@@ -47,8 +46,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
   void Hold(const std::u16string& path) override { machine_.LockFile(path); }
   void HoldForReading(const std::u16string& path) override { machine_.HoldForReading(path); }
   void MakeDisc(const std::u16string& folder, Build build) override {
-    // Main is the one this test program is linked with: the build must be that one.
-    EXPECT_EQ(build == Build::kFileType, common::options::RegisterFileTypeAtStart);
+    options_ = build == Build::kFileType ? mdlMain::kFileTypeOptions : mdlMain::kDeliveredOptions;
     fs::create_directories(*machine_.HostPath(folder));
     CreateFile(folder + u"\\vb5stkit.dll");
     WriteControl(folder + u"\\tools\\flash\\flash.ocx", 500000);

@@ -1,16 +1,14 @@
-// The control's file names follow the build switches: built here with the disc's copy named
-// swflash.ocx and the system folder's copy flash.ocx.
+// The control's file names follow the options: here the disc's copy is named swflash.ocx and
+// the system folder's copy flash.ocx.
 #include <gtest/gtest.h>
 
-#include "common/build_options.h"
 #include "flash/flash.h"
 #include "tests/host/sim_fixture.h"
 
 namespace tests {
 namespace {
 
-static_assert(!common::options::FlashOcxOnDisc && common::options::FlashOcxInSystemFolder,
-              "this test is built with the disc's copy named swflash.ocx");
+constexpr mdlFlash::ControlFileNames kSwflashOnDisc{false, true};
 
 class ControlNamesTest : public SimTest {
  protected:
@@ -21,7 +19,7 @@ class ControlNamesTest : public SimTest {
 };
 
 TEST_F(ControlNamesTest, CopiesSwflashIntoFlash) {
-  mdlFlash::InstallFlashControl();
+  mdlFlash::InstallFlashControl(kSwflashOnDisc);
   EXPECT_EQ(std::filesystem::file_size(*machine_.HostPath(kSystemCopy)), 500000u);
   ASSERT_EQ(machine_.Registrations().size(), 1u);
   EXPECT_EQ(Show(machine_.Registrations()[0].path), Show(kSystemCopy));
@@ -31,7 +29,7 @@ TEST_F(ControlNamesTest, FallbackNamesTheSystemFolderFileOnTheDisc) {
   // With the switches set differently, the disc copy is registered under the system folder's
   // name, which the disc does not hold: that registration fails, and the start goes on.
   faults_.InjectFault(platform::Operation::kCopyFileReplacing, 5);
-  mdlFlash::InstallFlashControl();
+  mdlFlash::InstallFlashControl(kSwflashOnDisc);
   ASSERT_EQ(machine_.Registrations().size(), 1u);
   EXPECT_EQ(Show(machine_.Registrations()[0].path), Show(kDiscCopy));
   EXPECT_NE(machine_.Registrations()[0].result, 0);

@@ -35,6 +35,7 @@ struct Scenario {
   bool control_in_place;   // a long-enough copy lies in the system folder already
   bool viewer_registered;
   bool control_on_disc;
+  const mdlMain::StartupOptions* options = &mdlMain::kDeliveredOptions;
 };
 
 // One machine of a scenario, ready to run.
@@ -100,7 +101,7 @@ TEST_P(FaultSweep, EveryCallEveryOperationAndEveryPairOnTheInstallationPath) {
   std::vector<long> write_calls;
   {
     ScenarioMachine machine(GetParam());
-    mdlMain::Main();
+    mdlMain::Main(*GetParam().options);
     baseline = machine.faults_.CallLog();
     for (const auto& creation : machine.machine_.KeyCreations()) writes.push_back(creation.path);
     for (long k = 1; k <= static_cast<long>(baseline.size()); ++k) {
@@ -112,7 +113,7 @@ TEST_P(FaultSweep, EveryCallEveryOperationAndEveryPairOnTheInstallationPath) {
   const faults::SweepCounts counts = faults::Sweep(baseline, [&](const faults::Plan& plan) {
     ScenarioMachine machine(GetParam());
     plan.PlantIn(machine.faults_);
-    mdlMain::Main();
+    mdlMain::Main(*GetParam().options);
     const std::vector<long>& faulted = machine.faults_.FaultedCalls();
     const std::vector<Operation>& log = machine.faults_.CallLog();
     // Every write converts its key's name and creates its key: where one of them always fails,
@@ -130,19 +131,14 @@ TEST_P(FaultSweep, EveryCallEveryOperationAndEveryPairOnTheInstallationPath) {
 
 std::string ScenarioId(const ::testing::TestParamInfo<Scenario>& info) { return info.param.id; }
 
-#ifdef TOLOPEN_SWEEP_FILE_TYPE
-INSTANTIATE_TEST_SUITE_P(Scenarios, FaultSweep,
-                         ::testing::Values(Scenario{"FileTypeOn", "file type registration on", false, true, true}),
-                         ScenarioId);
-#else
 INSTANTIATE_TEST_SUITE_P(
     Scenarios, FaultSweep,
     ::testing::Values(Scenario{"FreshMachine", "fresh machine", false, true, true},
                       Scenario{"ControlInPlace", "control already in place", true, true, true},
                       Scenario{"NoViewer", "no viewer registered", false, false, true},
-                      Scenario{"DiscWithoutControl", "disc without the control", false, true, false}),
+                      Scenario{"DiscWithoutControl", "disc without the control", false, true, false},
+                      Scenario{"FileTypeOn", "file type registration on", false, true, true, &mdlMain::kFileTypeOptions}),
     ScenarioId);
-#endif
 
 }  // namespace
 }  // namespace tests

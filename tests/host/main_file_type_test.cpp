@@ -10,7 +10,10 @@
 namespace tests {
 namespace {
 
-class MainFileTypeTest : public SimTest {};
+class MainFileTypeTest : public SimTest {
+ protected:
+  MainFileTypeTest() { options_ = mdlMain::kFileTypeOptions; }
+};
 
 // The values themselves are in the conformance suite; here, the order of the start-up tasks.
 TEST_F(MainFileTypeTest, RegistersBeforeTheViewerStarts) {
@@ -35,7 +38,7 @@ TEST_F(MainFileTypeTest, ALimitedUserStillGetsTheViewer) {
 
 TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   machine_.SetProgramPath(u"D:\\tolOpen.exe");
-  mdlMain::Main();
+  mdlMain::Main(options_);
   std::vector<std::string> changes;
   for (const sim::RegistryChange& change : machine_.RegistryChanges()) {
     std::string line = Show(change.key_path) + (change.created ? " created, class " + Show(change.key_class) : "");
@@ -46,7 +49,7 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
                                                "Tolvex Ubra\\shell created, class 1",
                                                "Tolvex Ubra\\shell\\open created, class 1",
                                                "Tolvex Ubra\\shell\\open\\command created, class 1 []"}));
-  mdlMain::Main();
+  mdlMain::Main(options_);
   EXPECT_EQ(machine_.RegistryChanges().size(), changes.size()) << "the same values again are no change";
 
   const std::string original = "REGEDIT4\r\n; a publisher's comment\r\n[HKEY_CLASSES_ROOT\\.html]\r\n@=\"htmlfile\"";

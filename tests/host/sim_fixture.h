@@ -93,7 +93,7 @@ class SimMachine {
     machine_.SetCommandLineArgument(argument);
     machine_.SetProgramPath(program);
     const std::size_t before = machine_.StartedProcesses().size();
-    mdlMain::Main();
+    mdlMain::Main(options_);
     EXPECT_EQ(machine_.OpenKeyCount(), 0u) << "a key handle was left open";
     EXPECT_EQ(machine_.OpenFileCount(), 0u) << "a file was left open";
     const auto& started = machine_.StartedProcesses();
@@ -107,6 +107,7 @@ class SimMachine {
     return std::find(faults_.CallLog().begin(), faults_.CallLog().end(), operation);
   }
 
+  mdlMain::StartupOptions options_ = mdlMain::kDeliveredOptions;  // what Launch runs with
   sim::Machine machine_;
   faults::FaultingPlatform faults_{machine_};  // plants failures above the machine
   platform::ScopedPlatform installed_{faults_};

@@ -103,7 +103,7 @@ TEST(StartupFaultTest, FailingOperationsAreSkipped) {
 TEST_F(StartupTest, TheDriveAndFolderAreSetBack) {
   std::filesystem::create_directories(*machine_.HostPath(u"D:\\COURSE\\PAGES"));
   machine_.SetCurrentFolder(u"D:\\COURSE\\PAGES");
-  mdlFlash::InstallFlashControl();
+  mdlFlash::InstallFlashControl({});
   EXPECT_EQ(machine_.CurrentDrive(), u'D');
   EXPECT_EQ(Show(machine_.FolderOfDrive(u'D')), "D:\\COURSE\\PAGES");
   // The system folder's drive keeps the folder the registration ran in.
@@ -113,7 +113,7 @@ TEST_F(StartupTest, TheDriveAndFolderAreSetBack) {
 TEST_F(StartupTest, UnreadableCurrentFolderRegistersWhereTheProcessIs) {
   // Only the launcher's own read fails (it reads the folder before MakePath does).
   faults_.InjectFault(platform::Operation::kCurrentFolder, 21, 1);
-  mdlFlash::InstallFlashControl();
+  mdlFlash::InstallFlashControl({});
   ASSERT_EQ(machine_.Registrations().size(), 1u);
   EXPECT_EQ(Show(machine_.Registrations()[0].path), Show(kSystemCopy));
   EXPECT_EQ(Show(machine_.FolderOfDrive(u'D')), "D:\\");

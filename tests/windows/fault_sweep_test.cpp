@@ -72,7 +72,7 @@ Outcome RunOnce(const faults::Plan& plan, const faults::RunShape* shape) {
   plan.PlantIn(faulting);
   {
     const platform::ScopedPlatform installed(faulting);
-    mdlMain::Main();
+    mdlMain::Main(mdlMain::kDeliveredOptions);
   }
   Outcome outcome{"", faulting.CallLog(), faulting.FaultedCalls()};
   std::string problems;
