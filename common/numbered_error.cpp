@@ -1,5 +1,9 @@
 #include "common/numbered_error.h"
 
+#include "common/result.h"
+
+#include "common/win32_status.h"
+
 #include <utility>
 
 namespace common {
@@ -37,40 +41,6 @@ constexpr Description kDescriptions[] = {
     {453, "Can't find DLL entry point"},
 };
 
-struct Win32Mapping {
-  std::uint32_t status;
-  std::int32_t number;
-};
-
-// How the run-time library reports the Win32 statuses that its file, folder,
-// process and library operations meet.
-constexpr Win32Mapping kWin32Mappings[] = {
-    {2, kFileNotFound},          // ERROR_FILE_NOT_FOUND
-    {3, kPathNotFound},          // ERROR_PATH_NOT_FOUND
-    {4, kTooManyFiles},          // ERROR_TOO_MANY_OPEN_FILES
-    {5, kPathFileAccessError},   // ERROR_ACCESS_DENIED
-    {8, kOutOfMemory},           // ERROR_NOT_ENOUGH_MEMORY
-    {14, kOutOfMemory},          // ERROR_OUTOFMEMORY
-    {15, kDeviceUnavailable},    // ERROR_INVALID_DRIVE
-    {19, kPermissionDenied},     // ERROR_WRITE_PROTECT
-    {21, kDiskNotReady},         // ERROR_NOT_READY
-    {32, kPermissionDenied},     // ERROR_SHARING_VIOLATION
-    {33, kPermissionDenied},     // ERROR_LOCK_VIOLATION
-    {39, kDiskFull},             // ERROR_HANDLE_DISK_FULL
-    {53, kPathNotFound},         // ERROR_BAD_NETPATH
-    {67, kPathNotFound},         // ERROR_BAD_NET_NAME
-    {80, kFileAlreadyExists},    // ERROR_FILE_EXISTS
-    {87, kInvalidArgument},      // ERROR_INVALID_PARAMETER
-    {112, kDiskFull},            // ERROR_DISK_FULL
-    {123, kBadFileName},         // ERROR_INVALID_NAME
-    {126, kErrorInLoadingDll},   // ERROR_MOD_NOT_FOUND
-    {127, kDllEntryPointNotFound},  // ERROR_PROC_NOT_FOUND
-    {161, kPathNotFound},        // ERROR_BAD_PATHNAME
-    {183, kPathFileAccessError},  // ERROR_ALREADY_EXISTS
-    {193, kErrorInLoadingDll},   // ERROR_BAD_EXE_FORMAT
-    {206, kBadFileName},         // ERROR_FILENAME_EXCED_RANGE
-};
-
 }  // namespace
 
 NumberedError::NumberedError(std::int32_t number)
@@ -78,7 +48,9 @@ NumberedError::NumberedError(std::int32_t number)
 
 NumberedError::NumberedError(std::int32_t number, std::u16string description,
                              std::u16string source)
-    : number_(number), description_(std::move(description)), source_(std::move(source)) {}
+    : number_(number), description_(std::move(description)), source_(std::move(source)) {
+  if (number == 0) MisusedResult();
+}
 
 std::u16string StandardDescription(std::int32_t number) {
   for (const Description& d : kDescriptions) {
@@ -88,10 +60,24 @@ std::u16string StandardDescription(std::int32_t number) {
 }
 
 NumberedError ErrorFromWin32(std::uint32_t status) {
-  for (const Win32Mapping& m : kWin32Mappings) {
-    if (m.status == status) return NumberedError(m.number);
+  // How the run-time library reports the Win32 statuses that its file, folder, process and
+  // library operations meet; any other is a path or file access error.
+  struct Mapping {
+    std::uint32_t status;
+    std::int32_t number;
+  };
+  static constexpr Mapping kMappings[] = {
+#define TOLOPEN_WIN32_STATUS_MAPPING(Name, value, number) {value, number},
+      TOLOPEN_WIN32_STATUSES(TOLOPEN_WIN32_STATUS_MAPPING)
+#undef TOLOPEN_WIN32_STATUS_MAPPING
+  };
+  std::int32_t reported = kPathFileAccessError;
+  for (const Mapping& mapping : kMappings) {
+    if (mapping.status == status && mapping.number != 0) reported = mapping.number;
   }
-  return NumberedError(kPathFileAccessError);
+  NumberedError error(reported);
+  error.win32_status_ = status;
+  return error;
 }
 
 }  // namespace common

@@ -38,9 +38,8 @@ enum ErrorNumber : std::int32_t {
 
 class NumberedError {
  public:
-  // No failure: number 0, no texts.
-  NumberedError() = default;
-  // A failure with the standard description of its number and the project as source.
+  // A failure with the standard description of its number and the project as source. A number
+  // of 0 is a fault in the code (common::MisusedResult): 0 means that nothing failed.
   explicit NumberedError(std::int32_t number);
   NumberedError(std::int32_t number, std::u16string description,
                 std::u16string source = kProjectName);
@@ -48,9 +47,17 @@ class NumberedError {
   std::int32_t Number() const { return number_; }
   const std::u16string& Description() const { return description_; }
   const std::u16string& Source() const { return source_; }
+  // The Win32 status the failure was reported for (ErrorFromWin32), or 0.
+  std::uint32_t Win32Status() const { return win32_status_; }
 
  private:
+  // No failure: what a success holds, and nothing else makes.
+  NumberedError() = default;
+  template <typename T>
+  friend class Result;
+  friend NumberedError ErrorFromWin32(std::uint32_t status);
   std::int32_t number_ = 0;
+  std::uint32_t win32_status_ = 0;
   std::u16string description_;
   std::u16string source_;
 };

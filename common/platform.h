@@ -1,6 +1,10 @@
+// common/: what every module shares: the platform interface (here), failures as values
+// (result.h, numbered_error.h, win32_status.h), the error traps (error_trap.h) and text rules.
+//
 // The platform operations: everything the modules ask of Windows goes through here.
 // Two backends implement it: the real Win32 API and a simulated machine for host tests
-// and the dry-run tool. Only the entry point of each build knows which one runs.
+// and the dry-run tool. Only the entry point of each build knows which one runs. Wrappers
+// (wrappers/) stand between the routines and any backend: planted faults, a call log, a trace.
 //
 // Contracts, operation by operation:
 // - Every operation returns a Result or an Outcome (common/result.h): the numbered error of a
@@ -19,14 +23,12 @@
 
 #include "common/ansi_string.h"
 #include "common/result.h"
+#include "common/win32_status.h"
 
 namespace platform {
 
-using Status = std::int32_t;       // a Win32 error code; 0 is success
 using KeyHandle = std::uintptr_t;  // an open key, or a predefined root key
 
-inline constexpr Status kSuccess = 0;
-inline constexpr Status kErrorMoreData = 234;
 
 inline constexpr std::uint32_t kClassesRoot = 0x80000000;  // HKEY_CLASSES_ROOT
 
@@ -82,7 +84,7 @@ class Platform {
   virtual common::Result<Status> RegOpenKeyExA(KeyHandle root, const AnsiString& sub_key, std::uint32_t options,
                                std::uint32_t access, KeyHandle* key) = 0;
   // On entry *count is the buffer's size; on success it is the data's length. When the data
-  // does not fit, returns kErrorMoreData with *count set to the length needed.
+  // does not fit, returns kERROR_MORE_DATA with *count set to the length needed.
   virtual common::Result<Status> RegQueryValueExA(KeyHandle key, const AnsiString& value_name,
                                   std::uint32_t* type, std::uint8_t* data,
                                   std::uint32_t* count) = 0;

@@ -1,4 +1,4 @@
-// The platform's operations, listed once. What wraps a platform (faults/faulting_platform.h:
+// The platform's operations, listed once. What wraps a platform (wrappers/faulting_platform.h:
 // planted failures, a call log) is made from this list, so a new operation is one line here
 // besides its declaration in platform.h and each backend.
 //

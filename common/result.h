@@ -7,9 +7,13 @@
 // (by-reference arguments, shared state) only when it succeeds, unless its declaration says
 // otherwise.
 //
-//   Result<std::u16string> folder = os.CurrentFolder();
-//   if (!folder) return folder.Error();        // raising to the caller is returning the failure
+//   const Result<std::u16string> folder = os.CurrentFolder();
+//   TOLOPEN_RETURN_IF_FAILED(folder);          // raising to the caller: the one spelling
 //   Use(folder.Value());
+//
+// The checks are the program's own: reading the value of a failure, or the error of a success,
+// and making a failure numbered 0 (common/numbered_error.h) are faults in the code, never outcomes. They end the run
+// (MisusedResult): quietly in the delivered program, by aborting in the tests and tools.
 #pragma once
 
 #include <type_traits>
@@ -18,6 +22,10 @@
 #include "common/numbered_error.h"
 
 namespace common {
+
+// A Result used against its contract. Each program links one definition: the delivered one ends
+// the process quietly (win32/runtime_support.cpp), the others abort (common/misused_result_aborts.cpp).
+[[noreturn]] void MisusedResult();
 
 template <typename T>
 class [[nodiscard]] Result {
@@ -31,11 +39,20 @@ class [[nodiscard]] Result {
   bool Succeeded() const { return error_.Number() == 0; }
   explicit operator bool() const { return Succeeded(); }
 
-  // The value of a success (a default value after a failure).
-  const T& Value() const& { return value_; }
-  T&& Value() && { return std::move(value_); }
-  // The failure (number 0 after a success).
-  const NumberedError& Error() const { return error_; }
+  // The value of a success.
+  const T& Value() const& {
+    if (!Succeeded()) MisusedResult();
+    return value_;
+  }
+  T&& Value() && {
+    if (!Succeeded()) MisusedResult();
+    return std::move(value_);
+  }
+  // The failure.
+  const NumberedError& Error() const {
+    if (Succeeded()) MisusedResult();
+    return error_;
+  }
 
   // The value passed through `f` (value -> U), or this failure.
   template <typename F>
@@ -52,7 +69,7 @@ class [[nodiscard]] Result {
   }
 
  private:
-  T value_{};
+  T value_ = T();
   NumberedError error_;
 };
 
@@ -64,7 +81,10 @@ class [[nodiscard]] Result<void> {
 
   bool Succeeded() const { return error_.Number() == 0; }
   explicit operator bool() const { return Succeeded(); }
-  const NumberedError& Error() const { return error_; }
+  const NumberedError& Error() const {
+    if (Succeeded()) MisusedResult();
+    return error_;
+  }
 
  private:
   NumberedError error_;
@@ -72,4 +92,16 @@ class [[nodiscard]] Result<void> {
 
 using Outcome = Result<void>;
 
+// The number of a result's failure, or 0 for a success: for telling outcomes apart by number.
+template <typename Checked>
+std::int32_t ErrorNumberOf(const Checked& result) {
+  return result ? 0 : result.Error().Number();
+}
+
 }  // namespace common
+
+// Passes the failure of a named Result or Outcome up to the caller; a success goes on.
+#define TOLOPEN_RETURN_IF_FAILED(result)       \
+  do {                                         \
+    if (!(result)) return (result).Error();    \
+  } while (false)

@@ -23,7 +23,9 @@ inline std::u16string QuotedIfBlank(const std::u16string& path) {
   return path.find_first_of(u" \t") != std::u16string::npos ? u"\"" + path + u"\"" : path;
 }
 
-// The signed decimal form of a number: "-1", "65536".
+// The signed decimal form of a number: "-1", "65536". The 32-bit form needs no 64-bit division,
+// which the delivered program would otherwise link for it.
+std::u16string DecimalText(std::int32_t number);
 std::u16string DecimalText(std::int64_t number);
 
 }  // namespace common

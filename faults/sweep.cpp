@@ -33,7 +33,7 @@ std::vector<platform::Status> RealFailures(Operation operation) {
   return {};
 }
 
-void Plan::PlantIn(FaultingPlatform& platform) const {
+void Plan::PlantIn(wrappers::FaultingPlatform& platform) const {
   for (const auto& [call, status] : calls) platform.FailCall(call, status);
   if (persistent != Operation::kCount) platform.InjectPersistentFault(persistent, persistent_status, from_occurrence);
 }

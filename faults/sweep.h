@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/platform_operations.h"
-#include "faults/faulting_platform.h"
+#include "wrappers/faulting_platform.h"
 
 namespace faults {
 
@@ -27,7 +27,7 @@ struct Plan {
   int from_occurrence = 0;
   platform::Status persistent_status = 0;
 
-  void PlantIn(FaultingPlatform& platform) const;
+  void PlantIn(wrappers::FaultingPlatform& platform) const;
   // "call 7 (CopyFileReplacing) failing with 112; ..." for a test's message.
   std::string Describe(const std::vector<platform::Operation>& log) const;
 };

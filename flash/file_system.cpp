@@ -64,13 +64,13 @@ Result<std::u16string> GetSystemFolder() {
   constexpr std::size_t kBufferSize = 255;
   platform::Platform& os = Os();
   Result<platform::AnsiString> buffer = os.ToAnsi(std::u16string(kBufferSize, u' '));
-  if (!buffer) return buffer.Error();
+  TOLOPEN_RETURN_IF_FAILED(buffer);
   platform::AnsiString bytes = std::move(buffer).Value();
   const Result<std::uint32_t> length = os.GetSystemDirectoryA(bytes);
-  if (!length) return length.Error();
+  TOLOPEN_RETURN_IF_FAILED(length);
   // The whole buffer comes back: the path, its NUL, and the rest as it was.
   Result<std::u16string> folder = os.FromAnsi(bytes);
-  if (!folder) return folder.Error();
+  TOLOPEN_RETURN_IF_FAILED(folder);
   if (static_cast<std::int32_t>(length.Value()) > 0) {
     std::u16string trimmed = TrimAtNull(std::move(folder).Value());
     AddBackslash(trimmed);

@@ -34,7 +34,7 @@ common::TruthValue CopyControlIfNeeded(std::u16string source_folder,
     // A copy long enough is never copied over; the length is read only for a readable file.
     if (FileExists(destination) == common::kTrue) {
       const Result<std::int32_t> length = Os().FileLength(destination);
-      if (!length) return length.Error();
+      TOLOPEN_RETURN_IF_FAILED(length);
       if (length.Value() >= kSmallestCopyLeftInPlace) {
         result = common::kTrue;
         return {};

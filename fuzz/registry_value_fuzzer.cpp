@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const platform::ScopedPlatform installed(machine);
   std::u16string result = u"untouched";
   const std::int32_t raised =
-      mdlRegistry::GetRegistryValue(platform::kClassesRoot, u"k\\", u"v", result, u"default").Error().Number();
+      common::ErrorNumberOf(mdlRegistry::GetRegistryValue(platform::kClassesRoot, u"k\\", u"v", result, u"default"));
   const bool text = type == 1 || type == 2 || type == 4;
   const bool ok = (raised == 40154 && result == u"default") ||
                   (raised == 49999 && result == u"untouched" && size == 1) ||

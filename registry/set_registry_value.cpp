@@ -47,37 +47,42 @@ Result<EncodedValue> Encode(platform::Platform& os, const RegistryData& value, s
   }
 }
 
-// Creates or opens the key and writes the value. False when the platform refuses the creation
-// or the write; a failure for anything else. The key is closed on every path out.
-Result<bool> WriteValue(std::uint32_t root, const std::u16string& key_path,
+// What a write came to when nothing failed on the way.
+enum class ValueWrite {
+  kWritten,
+  kKeyOnly,   // a kind that writes no value: the key is there, nothing is written
+  kRefused,   // the platform refused the creation or the write
+};
+
+// Creates or opens the key and writes the value; a failure for anything but the platform's
+// refusal. The key is closed on every path out.
+Result<ValueWrite> WriteValue(std::uint32_t root, const std::u16string& key_path,
                         const std::u16string& value_name, const RegistryData& value,
                         std::int32_t kind) {
   platform::Platform& os = platform::Current();
   const Result<platform::AnsiString> ansi_key_path = os.ToAnsi(key_path);
-  if (!ansi_key_path) return ansi_key_path.Error();
+  TOLOPEN_RETURN_IF_FAILED(ansi_key_path);
   const Result<platform::AnsiString> key_class = os.ToAnsi(u"1");
-  if (!key_class) return key_class.Error();
+  TOLOPEN_RETURN_IF_FAILED(key_class);
   common::RegistryKey key;
   std::uint32_t disposition = 0;  // new key or existing one: either will do
   const Result<platform::Status> created = os.RegCreateKeyExA(
       root, ansi_key_path.Value(), 0, key_class.Value(), 0, platform::kKeyReadWriteCreateLink,
       platform::SecurityAttributes{true}, key.Receive(), &disposition);
-  if (!created) return created.Error();
-  if (created.Value() != platform::kSuccess) return false;
+  TOLOPEN_RETURN_IF_FAILED(created);
+  if (created.Value() != platform::kSuccess) return ValueWrite::kRefused;
 
-  if (kind != kNumberValue && kind != kTextValue && kind != kBinaryValue) {
-    return true;  // no such kind: the key is there, nothing is written
-  }
+  if (kind != kNumberValue && kind != kTextValue && kind != kBinaryValue) return ValueWrite::kKeyOnly;
   const Result<EncodedValue> encoded = Encode(os, value, kind);
-  if (!encoded) return encoded.Error();
+  TOLOPEN_RETURN_IF_FAILED(encoded);
   const Result<platform::Status> written = os.ToAnsi(value_name).AndThen(
       [&](const platform::AnsiString& name) {
         return os.RegSetValueExA(key.Get(), name, 0, encoded.Value().type,
                                  encoded.Value().data.data(),
                                  static_cast<std::uint32_t>(encoded.Value().data.size()));
       });
-  if (!written) return written.Error();
-  return written.Value() == platform::kSuccess;
+  TOLOPEN_RETURN_IF_FAILED(written);
+  return written.Value() == platform::kSuccess ? ValueWrite::kWritten : ValueWrite::kRefused;
 }
 
 }  // namespace
@@ -85,12 +90,11 @@ Result<bool> WriteValue(std::uint32_t root, const std::u16string& key_path,
 common::Outcome SetRegistryValue(const std::uint32_t& root, const std::u16string& key_path,
                                  const std::u16string& value_name, const RegistryData& value,
                                  const std::int32_t& kind) {
-  const Result<bool> written = WriteValue(root, key_path, value_name, value, kind);
+  const Result<ValueWrite> written = WriteValue(root, key_path, value_name, value, kind);
   if (!written) {
-    return NumberedError(common::kUnexpectedFailure,
-                         common::UnexpectedFailureDescription(written.Error()));
+    return NumberedError(common::kUnexpectedFailure, common::UnexpectedFailureDescription(written.Error()));
   }
-  if (!written.Value()) return NumberedError(common::kRegistryWriteFailed);
+  if (written.Value() == ValueWrite::kRefused) return NumberedError(common::kRegistryWriteFailed);
   return {};
 }
 

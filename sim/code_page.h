@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/utf8.h"
+
 namespace sim {
 
 // A character that Windows-1252 cannot hold becomes "?" (one per character).
@@ -12,9 +14,8 @@ std::string EncodeWindows1252(const std::u16string& text);
 std::u16string DecodeWindows1252(std::string_view bytes);
 char16_t DecodeWindows1252(unsigned char byte);
 
-// Invalid UTF-8 decodes as U+FFFD; an unpaired surrogate encodes as U+FFFD.
-std::string ToUtf8(const std::u16string& text);
-std::u16string FromUtf8(std::string_view bytes);
+using common::FromUtf8;
+using common::ToUtf8;
 
 // Windows compares registry and file names without regard to case.
 char16_t FoldCase(char16_t c);

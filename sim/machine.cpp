@@ -13,32 +13,12 @@ namespace {
 
 // The access rights that only read a key: KEY_READ's, and the registry views KEY_WOW64_*.
 constexpr std::uint32_t kReadAccess = 0x20019 | 0x0300;
-constexpr platform::Status kAccessDeniedStatus = 5;
 
 namespace fs = std::filesystem;
 
 // What a C string holds: the bytes before the first NUL.
 std::string_view CString(const platform::AnsiString& bytes) {
   return std::string_view(bytes.c_str());
-}
-
-std::string ValueText(std::uint32_t type, const std::uint8_t* data, std::uint32_t count) {
-  if ((type == 1 || type == 2) && count > 0) {
-    std::string_view bytes(reinterpret_cast<const char*>(data), count);
-    if (bytes.back() == '\0') bytes.remove_suffix(1);
-    return (type == 1 ? "REG_SZ " : "REG_EXPAND_SZ ") + Quoted(DecodeWindows1252(bytes));
-  }
-  if (type == 4 && count == 4) {
-    const std::uint32_t n = data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
-    return "REG_DWORD " + std::to_string(n);
-  }
-  std::string text = "type " + std::to_string(type) + ", " + std::to_string(count) + " bytes";
-  for (std::uint32_t i = 0; i < count && i < 16; ++i) {
-    char pair[4];
-    std::snprintf(pair, sizeof pair, " %02x", static_cast<unsigned>(data[i]));
-    text += pair;
-  }
-  return text;
 }
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
@@ -51,26 +31,6 @@ std::u16string Extension(const std::u16string& path) {
 }
 
 }  // namespace
-
-std::string StatusText(platform::Status status) {
-  switch (status) {
-    case 0: return "ERROR_SUCCESS";
-    case 2: return "ERROR_FILE_NOT_FOUND";
-    case 3: return "ERROR_PATH_NOT_FOUND";
-    case 5: return "ERROR_ACCESS_DENIED";
-    case 6: return "ERROR_INVALID_HANDLE";
-    case 15: return "ERROR_INVALID_DRIVE";
-    case 32: return "ERROR_SHARING_VIOLATION";
-    case 112: return "ERROR_DISK_FULL";
-    case 183: return "ERROR_ALREADY_EXISTS";
-    case 126: return "ERROR_MOD_NOT_FOUND";
-    case 127: return "ERROR_PROC_NOT_FOUND";
-    case 161: return "ERROR_BAD_PATHNAME";
-    case 193: return "ERROR_BAD_EXE_FORMAT";
-    case 234: return "ERROR_MORE_DATA";
-    default: return "status " + std::to_string(status);
-  }
-}
 
 std::vector<std::u16string> NormalizedNames(const std::u16string& path) {
   // Windows takes "/" for a separator too; empty names ("\\", "//") are skipped.
@@ -94,14 +54,6 @@ std::vector<std::u16string> NormalizedNames(const std::u16string& path) {
   return names;
 }
 
-RegistryChange& Machine::ChangeOf(const std::u16string& key_path) {
-  for (RegistryChange& change : registry_changes_) {
-    if (FoldCase(change.key_path) == FoldCase(key_path)) return change;
-  }
-  registry_changes_.push_back({key_path, false, u"", {}});
-  return registry_changes_.back();
-}
-
 std::string ProgramImageStandIn() {
   std::string image(0x44, '\0');
   image[0] = 'M';
@@ -121,10 +73,6 @@ void Machine::MapDrive(char16_t letter, std::string host_folder) {
 
 void Machine::SetEnvironmentVariable(const std::u16string& name, std::u16string value) {
   environment_[FoldCase(name)] = {name, std::move(value)};
-}
-
-void Machine::Trace(const std::string& line) const {
-  if (trace_) trace_(ShownLine(line));
 }
 
 std::optional<std::string> Machine::HostPath(const std::u16string& windows_path) const {
@@ -178,14 +126,12 @@ common::Result<std::u16string> Machine::CommandLineArgument() {
   const std::u16string argument = first == std::u16string::npos
                                       ? u""
                                       : argument_.substr(first, argument_.find_last_not_of(u" \t") + 1 - first);
-  Trace("CommandLineArgument -> " + Quoted(argument));
   return argument;
 }
 
 common::Result<std::u16string> Machine::ProgramFolder() {
   std::u16string folder = program_path_.substr(0, program_path_.rfind(u'\\'));
   if (folder.size() == 2 && folder[1] == u':') folder += u'\\';
-  Trace("ProgramFolder -> " + Quoted(folder));
   return folder;
 }
 
@@ -215,7 +161,7 @@ platform::Status Machine::FindProgram(const std::u16string& command_line) const 
       if (Resolve(folder + u"\\" + name, &full) == platform::kSuccess && IsFile(full)) return ProgramImageStatus(full);
     }
   }
-  return 2;  // ERROR_FILE_NOT_FOUND
+  return platform::kERROR_FILE_NOT_FOUND;
 }
 
 std::vector<std::u16string> Machine::ProgramSearchFolders() const {
@@ -245,7 +191,7 @@ platform::Status Machine::ProgramImageStatus(const std::u16string& full) const {
   const std::u16string extension = Extension(full);
   if (extension == u".BAT" || extension == u".CMD") return platform::kSuccess;
   const auto host = HostPath(full);
-  if (!host) return 2;
+  if (!host) return platform::kERROR_FILE_NOT_FOUND;
   std::ifstream file(*host, std::ios::binary);
   char header[0x40] = {};
   file.read(header, sizeof header);
@@ -257,21 +203,14 @@ platform::Status Machine::ProgramImageStatus(const std::u16string& full) const {
     file.read(signature, sizeof signature);
     if (file.gcount() == 4 && std::string_view(signature, 4) == std::string_view("PE\0\0", 4)) return platform::kSuccess;
   }
-  return 193;  // ERROR_BAD_EXE_FORMAT
+  return platform::kERROR_BAD_EXE_FORMAT;
 }
 
 common::Outcome Machine::StartProcess(const std::u16string& command_line, int window_style) {
-  // The command line reaches the process unchanged: through the ANSI entry when the code page
-  // holds it, else through the wide one.
-  const bool fits_code_page = DecodeWindows1252(EncodeWindows1252(command_line)) == command_line;
-  const std::string entry = fits_code_page ? "CreateProcessA " : "CreateProcessW ";
   const platform::Status status = FindProgram(command_line);
-  if (status != platform::kSuccess) {
-    Trace(entry + Quoted(command_line) + " -> fails (" + StatusText(status) + ")");
-    return common::ErrorFromWin32(static_cast<std::uint32_t>(status));
-  }
+  if (status != platform::kSuccess) return common::ErrorFromWin32(static_cast<std::uint32_t>(status));
+  // The command line reaches the process unchanged (as the ANSI or the wide entry passes it).
   started_.push_back({command_line, window_style});
-  Trace(entry + Quoted(command_line) + ", window style " + std::to_string(window_style) + " -> started");
   return {};
 }
 
@@ -300,46 +239,29 @@ common::Result<std::u16string> Machine::ExpandEnvironment(const std::u16string& 
     expanded += variable != environment_.end() ? variable->second.second : source.substr(i, close + 1 - i);
     i = close + 1;
   }
-  Trace("ExpandEnvironment " + Quoted(text) + " -> " + Quoted(expanded));
   return expanded;
 }
 
 RegistryNode* Machine::KeyOf(platform::KeyHandle key) {
   if (key == platform::kClassesRoot) return &classes_root_;
   const auto it = open_keys_.find(key);
-  return it == open_keys_.end() ? nullptr : it->second.node;
-}
-
-std::string Machine::KeyName(platform::KeyHandle key) const {
-  if (key == platform::kClassesRoot) return "HKEY_CLASSES_ROOT";
-  const auto it = open_keys_.find(key);
-  return it == open_keys_.end() ? "key " + std::to_string(key) : it->second.name;
+  return it == open_keys_.end() ? nullptr : it->second;
 }
 
 common::Result<platform::Status> Machine::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
                                         std::uint32_t, std::uint32_t access,
                                         platform::KeyHandle* key) {
-  const std::string name = KeyName(root) + "\\" + ToUtf8(DecodeWindows1252(CString(sub_key)));
   key_open_accesses_.push_back(access);
   RegistryNode* node = KeyOf(root);
-  std::u16string path = root == platform::kClassesRoot ? u"" : open_keys_.count(root) != 0 ? open_keys_[root].path : u"";
-  const platform::Status missing = node == nullptr ? 6 : 2;
+  const platform::Status missing = node == nullptr ? platform::kERROR_INVALID_HANDLE : platform::kERROR_FILE_NOT_FOUND;
   for (const std::u16string& key_name : SplitKeyPath(DecodeWindows1252(CString(sub_key)))) {
     if (node != nullptr) node = node->FindSubkey(key_name);
-    if (node != nullptr) path += (path.empty() ? u"" : u"\\") + node->Name();
   }
-  if (node == nullptr) {
-    Trace("RegOpenKeyExA " + name + " -> " + StatusText(missing));
-    return missing;
-  }
-  if (limited_user_ && (access & ~kReadAccess) != 0) {
-    Trace("RegOpenKeyExA " + name + " -> " + StatusText(kAccessDeniedStatus) + " (a limited user)");
-    return kAccessDeniedStatus;
-  }
+  if (node == nullptr) return missing;
+  if (limited_user_ && (access & ~kReadAccess) != 0) return platform::kERROR_ACCESS_DENIED;
   *key = next_key_;
   next_key_ += 4;
-  open_keys_[*key] = {node, name, path};
-  Trace("RegOpenKeyExA " + name + " -> opened");
+  open_keys_[*key] = node;
   return platform::kSuccess;
 }
 
@@ -347,33 +269,23 @@ common::Result<platform::Status> Machine::RegQueryValueExA(platform::KeyHandle k
                                            std::uint32_t* type, std::uint8_t* data,
                                            std::uint32_t* count) {
   const std::u16string name = DecodeWindows1252(CString(value_name));
-  const std::string what = "RegQueryValueExA " + KeyName(key) + " " + (name.empty() ? "(default)" : Quoted(name));
   const RegistryNode* node = open_keys_.count(key) != 0 ? KeyOf(key) : nullptr;
   const RegistryValue* value = node == nullptr ? nullptr : node->FindValue(name);
-  if (value == nullptr) {
-    const platform::Status status = node == nullptr ? 6 : 2;
-    Trace(what + " -> " + StatusText(status));
-    return status;
-  }
+  if (value == nullptr) return node == nullptr ? platform::kERROR_INVALID_HANDLE : platform::kERROR_FILE_NOT_FOUND;
   const auto size = static_cast<std::uint32_t>(value->data.size());
   if (size > *count) {
     *count = size;
-    Trace(what + " -> " + StatusText(platform::kErrorMoreData) + " (" + std::to_string(size) + " bytes)");
-    return platform::kErrorMoreData;
+    return platform::kERROR_MORE_DATA;
   }
   std::copy(value->data.begin(), value->data.end(), data);
   *count = size;
   *type = value->type;
-  Trace(what + " -> " + ValueText(value->type, data, size));
   return platform::kSuccess;
 }
 
 common::Result<platform::Status> Machine::RegCloseKey(platform::KeyHandle key) {
-  const std::string name = KeyName(key);
   const bool was_open = open_keys_.erase(key) != 0;
-  const platform::Status status = was_open ? platform::kSuccess : 6;
-  Trace("RegCloseKey " + name + " -> " + StatusText(status));
-  return status;
+  return was_open ? platform::kSuccess : platform::kERROR_INVALID_HANDLE;
 }
 
 common::Result<platform::Status> Machine::RegCreateKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
@@ -382,38 +294,26 @@ common::Result<platform::Status> Machine::RegCreateKeyExA(platform::KeyHandle ro
                                           const platform::SecurityAttributes& security,
                                           platform::KeyHandle* key, std::uint32_t* disposition) {
   const std::u16string path = DecodeWindows1252(CString(sub_key));
-  const std::string name = KeyName(root) + "\\" + ToUtf8(path);
   key_creations_.push_back({path, DecodeWindows1252(CString(key_class)), options, access,
                             security.inherit_handle});
   RegistryNode* node = KeyOf(root);
   // A path that begins with "\" names no key that can be created.
-  const platform::Status status = node == nullptr                     ? 6
-                                  : !path.empty() && path[0] == u'\\' ? 161
-                                  : limited_user_                      ? kAccessDeniedStatus  // a limited user creates none
-                                                                       : 0;
-  if (status != platform::kSuccess) {
-    Trace("RegCreateKeyExA " + name + " -> " + StatusText(status));
-    return status;
-  }
+  const platform::Status status = node == nullptr                     ? platform::kERROR_INVALID_HANDLE
+                                  : !path.empty() && path[0] == u'\\' ? platform::kERROR_BAD_PATHNAME
+                                  : limited_user_                      ? platform::kERROR_ACCESS_DENIED  // a limited user creates none
+                                                                       : platform::kSuccess;
+  if (status != platform::kSuccess) return status;
   bool any_created = false;
-  std::u16string created_path = root == platform::kClassesRoot ? u"" : open_keys_[root].path;
   for (const std::u16string& key_name : SplitKeyPath(path)) {
     bool created = false;
     node = &node->CreateSubkey(key_name, &created);
-    created_path += (created_path.empty() ? u"" : u"\\") + node->Name();
-    if (created) {
-      node->SetKeyClass(DecodeWindows1252(CString(key_class)));
-      RegistryChange& change = ChangeOf(created_path);
-      change.created = true;
-      change.key_class = node->KeyClass();
-    }
+    if (created) node->SetKeyClass(DecodeWindows1252(CString(key_class)));
     any_created = any_created || created;
   }
   *key = next_key_;
   next_key_ += 4;
-  open_keys_[*key] = {node, name, created_path};
+  open_keys_[*key] = node;
   *disposition = any_created ? platform::kCreatedNewKey : platform::kOpenedExistingKey;
-  Trace("RegCreateKeyExA " + name + (any_created ? " -> created" : " -> opened"));
   return platform::kSuccess;
 }
 
@@ -421,22 +321,9 @@ common::Result<platform::Status> Machine::RegSetValueExA(platform::KeyHandle key
                                          std::uint32_t, std::uint32_t type,
                                          const std::uint8_t* data, std::uint32_t count) {
   const std::u16string name = DecodeWindows1252(CString(value_name));
-  const std::string what = "RegSetValueExA " + KeyName(key) + " " + (name.empty() ? "(default)" : Quoted(name));
   RegistryNode* node = open_keys_.count(key) != 0 ? KeyOf(key) : nullptr;
-  if (node == nullptr) {
-    Trace(what + " -> " + StatusText(6));
-    return 6;
-  }
-  RegistryValue value{name, type, std::vector<std::uint8_t>(data, data + count)};
-  const RegistryValue* before = node->FindValue(name);
-  if (before == nullptr || before->type != type || before->data != value.data) {
-    std::vector<std::u16string>& changed = ChangeOf(open_keys_[key].path).values;
-    bool listed = false;
-    for (const std::u16string& other : changed) listed = listed || FoldCase(other) == FoldCase(name);
-    if (!listed) changed.push_back(name);
-  }
-  node->SetValue(std::move(value));
-  Trace(what + " <- " + ValueText(type, data, count));
+  if (node == nullptr) return platform::kERROR_INVALID_HANDLE;
+  node->SetValue({name, type, std::vector<std::uint8_t>(data, data + count)});
   return platform::kSuccess;
 }
 

@@ -1,20 +1,20 @@
-// A Windows machine modelled in memory, for host tests and the dry-run tool: the registry's
-// HKEY_CLASSES_ROOT, drives mapped to host folders, the running program, the ANSI code page
-// (Windows-1252), the environment, and a journal of started processes.
+// sim/: a Windows machine modelled in memory, the platform backend of the host tests and of the
+// dry-run tool: the registry's HKEY_CLASSES_ROOT, drives mapped to host folders, the running
+// program, the ANSI code page (Windows-1252), the environment, and what the run started.
 //
-// Faults are planted by a wrapper around it (faults/faulting_platform.h), as around the Win32
-// backend; the machine itself answers every call as the Windows it models would.
+// The machine only answers calls, as the Windows it models would: the conformance suite holds it
+// to the Win32 backend under Wine. Everything else stands around it as a wrapper or a user of its
+// public interface: planted faults and the call log (wrappers/faulting_platform.h), the trace
+// (wrappers/tracing_platform.h), and the dry run's registry files and change journal (tools/dry_run/).
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/platform.h"
-#include "sim/registry_file.h"
 #include "sim/registry_tree.h"
 
 namespace sim {
@@ -78,12 +78,6 @@ class Machine final : public platform::Platform {
   char16_t CurrentDrive() const { return current_drive_; }
   // The current folder of a drive, whether it is the current drive or not.
   std::u16string FolderOfDrive(char16_t letter) const;
-  // Receives one line for each operation (the code-page conversions aside) with its outcome.
-  void SetTrace(std::function<void(const std::string&)> trace) { trace_ = std::move(trace); }
-
-  // The keys the run created and the values it changed, in order: what a save adds to the file.
-  const std::vector<RegistryChange>& RegistryChanges() const { return registry_changes_; }
-
   // Where a Windows path lies on the host, or nothing when its drive is not mapped or the path
   // would lead outside the drive's folder. Windows paths are split at "\\" and "/".
   std::optional<std::string> HostPath(const std::u16string& windows_path) const;
@@ -127,10 +121,7 @@ class Machine final : public platform::Platform {
   common::Result<std::int16_t> DLLSelfRegister(const platform::AnsiString& path) override;
 
  private:
-  void Trace(const std::string& line) const;
-
   RegistryNode* KeyOf(platform::KeyHandle key);
-  std::string KeyName(platform::KeyHandle key) const;
   // The file that a command line starts, found as CreateProcess finds it, or a status.
   platform::Status FindProgram(const std::u16string& command_line) const;
   std::vector<std::u16string> ProgramSearchFolders() const;
@@ -145,8 +136,6 @@ class Machine final : public platform::Platform {
   bool IsLocked(const std::u16string& full) const;
   // A status for a file that cannot be read (0 when it can).
   platform::Status ReadableFileStatus(const std::u16string& full) const;
-  // Traces a failure of the operation and gives its numbered error.
-  common::NumberedError Fail(const char* operation, const std::string& what, platform::Status status) const;
 
   RegistryNode classes_root_;
   std::map<char16_t, std::string> drives_;
@@ -165,20 +154,12 @@ class Machine final : public platform::Platform {
   std::vector<KeyCreation> key_creations_;
   std::vector<std::uint32_t> key_open_accesses_;
   bool limited_user_ = false;
-  std::vector<RegistryChange> registry_changes_;
-  RegistryChange& ChangeOf(const std::u16string& key_path);
   std::map<std::u16string, std::pair<std::u16string, std::u16string>> environment_;
 
-  struct OpenKey {
-    RegistryNode* node;
-    std::string name;     // for the trace
-    std::u16string path;  // below the classes root
-  };
-  std::map<platform::KeyHandle, OpenKey> open_keys_;
+  std::map<platform::KeyHandle, RegistryNode*> open_keys_;
   platform::KeyHandle next_key_ = 0x1000;
 
   std::vector<StartedProcess> started_;
-  std::function<void(const std::string&)> trace_;
 };
 
 }  // namespace sim

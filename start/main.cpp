@@ -19,6 +19,13 @@ platform::Platform& Os() { return platform::Current(); }
 
 }  // namespace
 
+void LookUpViewer(const std::u16string& extension, std::u16string& file_type, std::u16string& open_command) {
+  std::u16string key_path = extension + u"\\";
+  ResumeNext(mdlRegistry::GetRegistryValue(platform::kClassesRoot, key_path, u"", file_type, u""));
+  key_path = file_type + u"\\shell\\open\\command";
+  ResumeNext(mdlRegistry::GetRegistryValue(platform::kClassesRoot, key_path, u"", open_command, u""));
+}
+
 void Main(const StartupOptions& options) {
   common::InstallErrorTrap();  // resume next: a failing statement is skipped
 
@@ -35,10 +42,7 @@ void Main(const StartupOptions& options) {
   extension = ExtensionOf(document);
 
   // Its type, and the command that opens that type.
-  key_path = extension + u"\\";
-  ResumeNext(mdlRegistry::GetRegistryValue(platform::kClassesRoot, key_path, u"", file_type, u""));
-  key_path = file_type + u"\\shell\\open\\command";
-  ResumeNext(mdlRegistry::GetRegistryValue(platform::kClassesRoot, key_path, u"", open_command, u""));
+  LookUpViewer(extension, file_type, open_command);
 
   // The document lies relative to the program folder, unless it names its own location.
   if (!IsAbsolutePath(document)) {

@@ -64,7 +64,7 @@ Result<std::u16string> FullPath(const std::u16string& path) {
   const char16_t drive = DriveOf(path);
   if (drive != 0 && (path.size() == 2 || path[2] != u'\\')) {
     const Result<std::u16string> current = ProcessFolder();
-    if (!current) return current.Error();
+    TOLOPEN_RETURN_IF_FAILED(current);
     if (drive != DriveOf(current.Value())) {
       std::u16string base = RememberedFolder(drive);
       if (base.back() != u'\\') base += u'\\';
@@ -90,7 +90,7 @@ common::Outcome Win32Platform::ChangeDrive(const std::u16string& path) {
   const char16_t drive = DriveOf(path);
   if (drive == 0) return common::NumberedError(common::kDeviceUnavailable);
   const Result<std::u16string> current = ProcessFolder();
-  if (!current) return current.Error();
+  TOLOPEN_RETURN_IF_FAILED(current);
   if (drive == DriveOf(current.Value())) return {};
   std::u16string target = RememberedFolder(drive);
   if (!SetCurrentDirectoryW(Wide(target))) {
@@ -105,7 +105,7 @@ common::Outcome Win32Platform::ChangeDrive(const std::u16string& path) {
 common::Outcome Win32Platform::ChangeFolder(const std::u16string& path) {
   if (path.empty()) return common::NumberedError(common::kPathNotFound);
   const Result<std::u16string> full = FullPath(path);
-  if (!full) return full.Error();
+  TOLOPEN_RETURN_IF_FAILED(full);
   const std::u16string folder = WithoutTrailingBackslash(full.Value());
   const DWORD attributes = GetFileAttributesW(Wide(folder));
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -114,7 +114,7 @@ common::Outcome Win32Platform::ChangeFolder(const std::u16string& path) {
   const char16_t drive = DriveOf(folder);
   if (drive != 0) {
     const Result<std::u16string> current = ProcessFolder();
-    if (!current) return current.Error();
+    TOLOPEN_RETURN_IF_FAILED(current);
     if (drive != DriveOf(current.Value())) {
       Remember(folder);  // another drive: its folder changes, the current drive stays
       return {};

@@ -47,12 +47,12 @@ common::Result<std::u16string> Win32Platform::ProgramFolder() {
 
 common::Outcome Win32Platform::StartProcess(const std::u16string& command_line, int window_style) {
   common::Result<platform::AnsiString> converted = ToAnsi(command_line);
-  if (!converted) return converted.Error();
+  TOLOPEN_RETURN_IF_FAILED(converted);
   platform::AnsiString ansi = std::move(converted).Value();
   // A command line that the code page cannot hold would reach the viewer with "?" in place of
   // some characters, naming no file; it goes through the wide entry unchanged instead.
   const common::Result<std::u16string> round_trip = FromAnsi(ansi);
-  if (!round_trip) return round_trip.Error();
+  TOLOPEN_RETURN_IF_FAILED(round_trip);
   const bool fits_code_page = round_trip.Value() == command_line;
   std::u16string wide = command_line;  // the entries may write into their buffer
   PROCESS_INFORMATION process{};

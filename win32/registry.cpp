@@ -35,7 +35,7 @@ common::Result<platform::Status> Win32Platform::RegOpenKeyExA(platform::KeyHandl
                                               std::uint32_t options, std::uint32_t access,
                                               platform::KeyHandle* key) {
   const auto entry = g_reg_open_key_ex.Get();
-  if (!entry) return entry.Error();
+  TOLOPEN_RETURN_IF_FAILED(entry);
   HKEY opened = nullptr;
   const LONG status = entry.Value()(ToHkey(root), sub_key.c_str(), options, access, &opened);
   if (status == ERROR_SUCCESS) *key = reinterpret_cast<platform::KeyHandle>(opened);
@@ -47,7 +47,7 @@ common::Result<platform::Status> Win32Platform::RegQueryValueExA(platform::KeyHa
                                                  std::uint32_t* type, std::uint8_t* data,
                                                  std::uint32_t* count) {
   const auto entry = g_reg_query_value_ex.Get();
-  if (!entry) return entry.Error();
+  TOLOPEN_RETURN_IF_FAILED(entry);
   DWORD value_type = 0;
   DWORD byte_count = *count;
   const LONG status = entry.Value()(ToHkey(key), value_name.c_str(), nullptr,
@@ -69,7 +69,7 @@ common::Result<platform::Status> Win32Platform::RegCreateKeyExA(platform::KeyHan
                                                 const platform::SecurityAttributes& security,
                                                 platform::KeyHandle* key, std::uint32_t* disposition) {
   const auto entry = g_reg_create_key_ex.Get();
-  if (!entry) return entry.Error();
+  TOLOPEN_RETURN_IF_FAILED(entry);
   SECURITY_ATTRIBUTES attributes{};
   attributes.nLength = sizeof attributes;
   attributes.lpSecurityDescriptor = nullptr;

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <new>
 
+#include "common/result.h"
+
 namespace {
 
 // Exit codes of a run that was ended early; nobody waits for them, but they tell a debugger why.
@@ -50,6 +52,13 @@ void __throw_logic_error(const char*) { EndRun(kInternalError); }
 void __throw_out_of_range_fmt(const char*, ...) { EndRun(kInternalError); }
 
 }  // namespace std
+
+namespace common {
+
+// A Result used against its contract is a fault in the code, like the ones above.
+void MisusedResult() { EndRun(kInternalError); }
+
+}  // namespace common
 
 namespace __gnu_cxx {
 

@@ -1,4 +1,7 @@
-// The platform operations on the real Windows API.
+// win32/: the platform operations on the real Windows API (the ANSI entries the routines name,
+// the wide ones where a path must survive any code page), and the delivered program's entry and
+// run-time support. The only folder that includes <windows.h> for the program; nothing here
+// decides anything the routines decide.
 #pragma once
 
 #include <vector>

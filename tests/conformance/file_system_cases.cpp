@@ -43,7 +43,7 @@ TEST(ConformanceFileSystem, EachDriveKeepsItsFolder) {
       {"no such drive", [&] { return os.ChangeDrive(u"Q:\\"); }, 68},
   };
   for (const auto& f : failures) {
-    EXPECT_EQ(f.change().Error().Number(), f.number) << f.what;
+    EXPECT_EQ(common::ErrorNumberOf(f.change()), f.number) << f.what;
     EXPECT_EQ(CurrentFolder(os), Show(other)) << f.what << ": a failure changes nothing";
   }
 }

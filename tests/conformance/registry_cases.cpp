@@ -22,8 +22,8 @@ Read ReadValue(const std::u16string& key, const std::u16string& name) {
   Read read{0, u"", u"untouched"};
   const common::Outcome outcome =
       mdlRegistry::GetRegistryValue(platform::kClassesRoot, key, name, read.result, u"dflt");
-  read.number = outcome.Error().Number();
-  read.description = outcome.Error().Description();
+  read.number = common::ErrorNumberOf(outcome);
+  if (!outcome) read.description = outcome.Error().Description();
   return read;
 }
 
@@ -137,12 +137,12 @@ TEST(ConformanceRegistry, KeysValuesAndFailures) {
   const auto machine = NewMachine();
   const std::u16string key = std::u16string(kKey) + u"\\k";
   const auto write = [](const std::u16string& path, const mdlRegistry::RegistryData& value, std::int32_t kind) {
-    return mdlRegistry::SetRegistryValue(platform::kClassesRoot, path, u"v", value, kind).Error();
+    return mdlRegistry::SetRegistryValue(platform::kClassesRoot, path, u"v", value, kind);
   };
   machine->SetClassesValue(kKey, u"", 1, std::string(1, '\0'));  // exists already, without a class
 
   // Kind 3 creates every missing key along the path and writes nothing.
-  EXPECT_EQ(write(key + u"\\shell\\open\\command\\", std::u16string(u"x"), 3).Number(), 0);
+  EXPECT_EQ(common::ErrorNumberOf(write(key + u"\\shell\\open\\command\\", std::u16string(u"x"), 3)), 0);
   EXPECT_EQ(Show(machine->KeyClass(key + u"\\shell\\open\\command")), "1");
   // Wine records the class on the keys that already were along the path too; Windows does not.
   if (!machine->UnderWine()) {
@@ -164,20 +164,21 @@ TEST(ConformanceRegistry, KeysValuesAndFailures) {
       {mdlRegistry::Null{}, 1, "#94: Invalid use of Null (tolOpen)"},
   };
   for (const auto& c : conversions) {
-    const common::NumberedError error = write(key + u"\\n\\", c.value, c.kind);
-    EXPECT_EQ(error.Number(), 49999) << c.description;
-    EXPECT_EQ(Show(error.Description()), c.description);
+    const common::Outcome written = write(key + u"\\n\\", c.value, c.kind);
+    ASSERT_FALSE(written) << c.description;
+    EXPECT_EQ(written.Error().Number(), 49999) << c.description;
+    EXPECT_EQ(Show(written.Error().Description()), c.description);
     EXPECT_EQ(Show(machine->KeyClass(key + u"\\n")), "1") << "the key stays";
     EXPECT_FALSE(machine->GetClassesValue(key + u"\\n", u"v").exists);
   }
   // A key path that begins with "\" names no key that can be created.
-  EXPECT_EQ(write(u"\\" + key + u"\\", std::u16string(u"x"), 1).Number(), 40153);
+  EXPECT_EQ(common::ErrorNumberOf(write(u"\\" + key + u"\\", std::u16string(u"x"), 1)), 40153);
 
   // A value that exists is replaced, type and all, and reads back as written.
-  ASSERT_EQ(write(key + u"\\", std::u16string(u"first"), 1).Number(), 0);
-  ASSERT_EQ(write(key + u"\\", std::int32_t{65536}, 0).Number(), 0);
+  ASSERT_EQ(common::ErrorNumberOf(write(key + u"\\", std::u16string(u"first"), 1)), 0);
+  ASSERT_EQ(common::ErrorNumberOf(write(key + u"\\", std::int32_t{65536}, 0)), 0);
   EXPECT_EQ(Show(ReadValue(key + u"\\", u"v").result), "65536");
-  ASSERT_EQ(write(key + u"\\", std::u16string(u"caf\u00E9 %1"), 1).Number(), 0);
+  ASSERT_EQ(common::ErrorNumberOf(write(key + u"\\", std::u16string(u"caf\u00E9 %1"), 1)), 0);
   EXPECT_EQ(Show(ReadValue(key + u"\\", u"v").result), "caf\u00E9 %1");
 }
 

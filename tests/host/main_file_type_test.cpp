@@ -4,7 +4,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "sim/registry_file.h"
+#include "tools/dry_run/change_journal.h"
+#include "tools/dry_run/registry_file.h"
 #include "tests/host/sim_fixture.h"
 
 namespace tests {
@@ -31,16 +32,20 @@ TEST_F(MainFileTypeTest, RegistersBeforeTheViewerStarts) {
 TEST_F(MainFileTypeTest, ALimitedUserStillGetsTheViewer) {
   MakeCourse();
   machine_.SetLimitedUser(true);
+  dry_run::ChangeJournal journal(machine_);
+  const platform::ScopedPlatform observed(journal);
   EXPECT_EQ(Launch(), "C:\\viewer.exe -nohome D:\\index.html");
   EXPECT_EQ(machine_.ClassesRoot().Find({u".tv1"}), nullptr);
-  EXPECT_TRUE(machine_.RegistryChanges().empty());
+  EXPECT_TRUE(journal.Changes().empty());
 }
 
 TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   machine_.SetProgramPath(u"D:\\tolOpen.exe");
+  dry_run::ChangeJournal journal(machine_);
+  const platform::ScopedPlatform observed(journal);
   mdlMain::Main(options_);
   std::vector<std::string> changes;
-  for (const sim::RegistryChange& change : machine_.RegistryChanges()) {
+  for (const dry_run::RegistryChange& change : journal.Changes()) {
     std::string line = Show(change.key_path) + (change.created ? " created, class " + Show(change.key_class) : "");
     for (const std::u16string& value : change.values) line += " [" + Show(value) + "]";
     changes.push_back(line);
@@ -50,14 +55,14 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
                                                "Tolvex Ubra\\shell\\open created, class 1",
                                                "Tolvex Ubra\\shell\\open\\command created, class 1 []"}));
   mdlMain::Main(options_);
-  EXPECT_EQ(machine_.RegistryChanges().size(), changes.size()) << "the same values again are no change";
+  EXPECT_EQ(journal.Changes().size(), changes.size()) << "the same values again are no change";
 
   const std::string original = "REGEDIT4\r\n; a publisher's comment\r\n[HKEY_CLASSES_ROOT\\.html]\r\n@=\"htmlfile\"";
-  const sim::RegistryFile file = sim::ParseRegistryFile(original, "registry.reg");
+  const dry_run::RegistryFile file = dry_run::ParseRegistryFile(original, "registry.reg").Value();
   const std::string path = (root_ / "registry.reg").string();
   std::ofstream(path, std::ios::binary) << original;
   std::ofstream(path + ".new", std::ios::binary) << "the user's own";
-  sim::SaveChanges(path, file, machine_.ClassesRoot(), machine_.RegistryChanges());
+  ASSERT_TRUE(dry_run::SaveChanges(path, file, machine_.ClassesRoot(), journal.Changes()));
   std::ifstream users_file(path + ".new", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(users_file), {}), "the user's own") << "a user's file is kept";
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_), {}), 4) << "no temporary file is left";
@@ -66,7 +71,7 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   EXPECT_EQ(saved.substr(0, original.size() + 2), original + "\r\n") << "the file as it was, then the additions";
   EXPECT_NE(saved.find("[HKEY_CLASSES_ROOT\\Tolvex Ubra\\shell\\open\\command]\r\n; class=1\r\n@=\"D:\\\\Download"),
             std::string::npos) << saved;
-  sim::RegistryFile again = sim::ParseRegistryFile(saved, "registry.reg");
+  dry_run::RegistryFile again = dry_run::ParseRegistryFile(saved, "registry.reg").Value();
   EXPECT_NE(again.classes_root.Find({u".tv1"}), nullptr);
   EXPECT_NE(again.classes_root.Find({u".html"}), nullptr);
 }

@@ -1,17 +1,23 @@
-// The simulated machine's registry file: what it reads, what it writes back, what it refuses.
+// The dry run's registry file: what it reads, what it writes back, what it refuses.
 #include <gtest/gtest.h>
 
 #include "sim/code_page.h"
-#include "sim/registry_file.h"
+#include "common/utf8.h"
+#include "tools/dry_run/registry_file.h"
 
 namespace tests {
 namespace {
 
 using sim::RegistryNode;
 
-RegistryNode Parse(std::string_view text, const std::string& name) {
-  return sim::ParseRegistryFile(text, name).classes_root;
+// A file that must be read (a refusal ends the test program with its message).
+dry_run::RegistryFile Parsed(std::string_view text, const std::string& name) {
+  common::Result<dry_run::RegistryFile> file = dry_run::ParseRegistryFile(text, name);
+  if (!file) ADD_FAILURE() << name << ": " << common::ToUtf8(file.Error().Description());
+  return std::move(file).Value();
 }
+
+RegistryNode Parse(std::string_view text, const std::string& name) { return Parsed(text, name).classes_root; }
 
 // A version 5 file as reg export writes it: UTF-16LE with a byte-order mark, CR LF.
 std::string Utf16File(const std::u16string& text) {
@@ -25,12 +31,8 @@ std::string Utf16File(const std::u16string& text) {
 
 // The message a file is refused with, or "accepted".
 std::string Refusal(std::string_view text, const std::string& name) {
-  try {
-    Parse(text, name);
-    return "accepted";
-  } catch (const sim::RegistryFileError& e) {
-    return e.what();
-  }
+  const common::Result<dry_run::RegistryFile> file = dry_run::ParseRegistryFile(text, name);
+  return file ? "accepted" : common::ToUtf8(file.Error().Description());
 }
 
 const sim::RegistryValue* ValueAt(RegistryNode& root, const std::u16string& path,
@@ -89,16 +91,16 @@ TEST(RegistryFileTest, WritesWhatItReadsBackInEachFormat) {
   key.SetValue({u"Long", 3, std::vector<std::uint8_t>(100, 0xAB)});
   key.SetValue({u"Empty", 3, {}});
   root.CreateSubkey(u"empty key");
-  for (const auto format : {sim::RegistryFileFormat::kRegedit4, sim::RegistryFileFormat::kVersion5Utf16,
-                            sim::RegistryFileFormat::kVersion5Utf8}) {
-    sim::RegistryFile file;
+  for (const auto format : {dry_run::RegistryFileFormat::kRegedit4, dry_run::RegistryFileFormat::kVersion5Utf16,
+                            dry_run::RegistryFileFormat::kVersion5Utf8}) {
+    dry_run::RegistryFile file;
     file.format = format;
-    file.crlf = format == sim::RegistryFileFormat::kVersion5Utf16;
+    file.crlf = format == dry_run::RegistryFileFormat::kVersion5Utf16;
     file.write_root = u"HKEY_CLASSES_ROOT";
-    const std::string text = sim::FormatRegistryFile(file, root);
-    sim::RegistryFile again = sim::ParseRegistryFile(text, "saved.reg");
+    const std::string text = dry_run::FormatRegistryFile(file, root);
+    dry_run::RegistryFile again = Parsed(text, "saved.reg");
     EXPECT_EQ(again.format, format);
-    EXPECT_EQ(sim::FormatRegistryFile(again, again.classes_root), text);
+    EXPECT_EQ(dry_run::FormatRegistryFile(again, again.classes_root), text);
     EXPECT_NE(again.classes_root.FindSubkey(u"empty key"), nullptr) << "an empty key survives a save";
     EXPECT_EQ(sim::ToUtf8(again.classes_root.Find({u"Tolvex Ubra", u"shell"})->KeyClass()), "1") << "and a class";
     for (const auto& entry : key.Values()) {
@@ -113,7 +115,7 @@ TEST(RegistryFileTest, WritesWhatItReadsBackInEachFormat) {
 // What reg export writes: version 5, UTF-16, the classes of the machine and of the user,
 // other keys, deletions.
 TEST(RegistryFileTest, ReadsWhatWindowsExports) {
-  sim::RegistryFile file = sim::ParseRegistryFile(Utf16File(
+  dry_run::RegistryFile file = Parsed(Utf16File(
       u"Windows Registry Editor Version 5.00\r\n\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.html]\r\n@=\"htmlfile\"\r\n\"Old\"=\"x\"\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\htmlfile\\shell\\open\\command]\r\n"
@@ -125,7 +127,7 @@ TEST(RegistryFileTest, ReadsWhatWindowsExports) {
       u"[HKEY_CURRENT_USER\\Software\\Classes\\.html]\r\n@=\"userfile\"\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.html]\r\n\"Old\"=-\r\n"),
       "export.reg");
-  EXPECT_EQ(file.format, sim::RegistryFileFormat::kVersion5Utf16);
+  EXPECT_EQ(file.format, dry_run::RegistryFileFormat::kVersion5Utf16);
   EXPECT_TRUE(file.crlf);
   EXPECT_EQ(sim::ToUtf8(file.write_root), "HKEY_CURRENT_USER\\Software\\Classes");
   RegistryNode& root = file.classes_root;
@@ -142,9 +144,9 @@ TEST(RegistryFileTest, ReadsWhatWindowsExports) {
   EXPECT_EQ(ValueAt(root, u".html", u"Old"), nullptr) << "=- deletes a value";
 
   // UTF-8 without a byte-order mark reads the same.
-  const sim::RegistryFile utf8 = sim::ParseRegistryFile(
+  const dry_run::RegistryFile utf8 = Parsed(
       "Windows Registry Editor Version 5.00\n[HKEY_CLASSES_ROOT\\.t\xC3\xA9]\n@=\"caf\xC3\xA9\"\n", "utf8.reg");
-  EXPECT_EQ(utf8.format, sim::RegistryFileFormat::kVersion5Utf8);
+  EXPECT_EQ(utf8.format, dry_run::RegistryFileFormat::kVersion5Utf8);
   EXPECT_NE(utf8.classes_root.FindSubkey(u".t\u00E9"), nullptr);
 }
 
@@ -152,15 +154,15 @@ TEST(RegistryFileTest, ReadsWhatWindowsExports) {
 TEST(RegistryFileTest, ASaveAddsOnlyWhatChanged) {
   const std::string original = Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n; kept\r\n"
                                          u"[HKEY_CLASSES_ROOT\\.html]\r\n@=\"htmlfile\"\r\n");
-  sim::RegistryFile file = sim::ParseRegistryFile(original, "export.reg");
+  dry_run::RegistryFile file = Parsed(original, "export.reg");
   RegistryNode& root = file.classes_root;
   RegistryNode& command = root.CreateSubkey(u"Tolvex Ubra").CreateSubkey(u"shell");
   command.SetKeyClass(u"1");
   command.SetValue({u"", 1, {'x', 0}});
-  const std::string added = sim::FormatChanges(file, root, {{u"Tolvex Ubra\\shell", true, u"1", {u""}}});
+  const std::string added = dry_run::FormatChanges(file, root, {{u"Tolvex Ubra\\shell", true, u"1", {u""}}});
   EXPECT_EQ(added, Utf16File(u"\r\n[HKEY_CLASSES_ROOT\\Tolvex Ubra\\shell]\r\n; class=1\r\n@=\"x\"\r\n").substr(2));
-  const sim::RegistryFile again = sim::ParseRegistryFile(original + added, "saved.reg");
-  EXPECT_EQ(sim::FormatRegistryFile(again, again.classes_root), sim::FormatRegistryFile(file, root));
+  const dry_run::RegistryFile again = Parsed(original + added, "saved.reg");
+  EXPECT_EQ(dry_run::FormatRegistryFile(again, again.classes_root), dry_run::FormatRegistryFile(file, root));
 }
 
 TEST(RegistryFileTest, RefusesBadFilesNamingTheLine) {

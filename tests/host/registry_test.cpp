@@ -39,7 +39,7 @@ TEST_F(RegistryTest, ReadPlatformFailures) {
     faults_.InjectFault(c.operation, c.status);
     std::u16string result = u"untouched";
     const common::Outcome read = mdlRegistry::GetRegistryValue(platform::kClassesRoot, u"k\\", u"", result, u"dflt");
-    EXPECT_EQ(read.Error().Number(), c.raised);
+    EXPECT_EQ(common::ErrorNumberOf(read), c.raised);
     EXPECT_EQ(Show(result), c.expected);
     if (c.raised != 0) {
       EXPECT_EQ(Show(read.Error().Description()), c.description);
@@ -50,7 +50,7 @@ TEST_F(RegistryTest, ReadPlatformFailures) {
 
 // Writes HKCR\<key> "v"; gives the number raised (0 for none).
 std::int32_t Write(const std::u16string& key) {
-  return mdlRegistry::SetRegistryValue(platform::kClassesRoot, key, u"v", std::u16string(u"x"), 1).Error().Number();
+  return common::ErrorNumberOf(mdlRegistry::SetRegistryValue(platform::kClassesRoot, key, u"v", std::u16string(u"x"), 1));
 }
 
 TEST_F(RegistryTest, KeysAreCreatedWithTheirParameters) {

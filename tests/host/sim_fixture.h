@@ -15,7 +15,7 @@
 
 #include "common/error_trap.h"
 #include "common/platform.h"
-#include "faults/faulting_platform.h"
+#include "wrappers/faulting_platform.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
 #include "start/main.h"
@@ -109,7 +109,7 @@ class SimMachine {
 
   mdlMain::StartupOptions options_ = mdlMain::kDeliveredOptions;  // what Launch runs with
   sim::Machine machine_;
-  faults::FaultingPlatform faults_{machine_};  // plants failures above the machine
+  wrappers::FaultingPlatform faults_{machine_};  // plants failures above the machine
   platform::ScopedPlatform installed_{faults_};
   std::filesystem::path root_;
 };

@@ -27,14 +27,14 @@ cp "$work/m/registry.reg" "$work/registry-before.reg"
 check "a run on the sample machine succeeds" test $? -eq 0
 check "a run that writes nothing leaves registry.reg byte for byte" cmp -s "$work/m/registry.reg" "$work/registry-before.reg"
 check "it starts the viewer on D:\\index.html" \
-  grep -qF 'CreateProcessA ""C:\Program Files\Course Viewer\viewer.exe" -nohome D:\index.html", window style 1 -> started' "$work/out"
+  grep -qF 'StartProcess command_line=""C:\Program Files\Course Viewer\viewer.exe" -nohome D:\index.html" window_style=1 -> ok' "$work/out"
 check "the first run copies the control" \
-  grep -qF 'CopyFile "D:\tools\flash\flash.ocx" to "C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx" -> copied' "$work/out"
+  grep -qF 'CopyFileReplacing source="D:\tools\flash\flash.ocx" destination="C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx" -> ok' "$work/out"
 check "and registers it from the system folder" \
-  grep -qF 'DLLSelfRegister "C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx" -> registered' "$work/out"
+  grep -qF 'DLLSelfRegister path="C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx" -> 0' "$work/out"
 "$tool" --machine "$work/m" >"$work/out" 2>&1
-check "a second run copies nothing" bash -c "! grep -q CopyFile '$work/out'"
-check "and registers again" grep -qF 'DLLSelfRegister "C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx" -> registered' "$work/out"
+check "a second run copies nothing" bash -c "! grep -q CopyFileReplacing '$work/out'"
+check "and registers again" grep -qF 'DLLSelfRegister path="C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx" -> 0' "$work/out"
 mkdir -p "$work/m/d/COURSE"
 "$tool" --machine "$work/m" --argument 'pages\intro.html' --program 'D:\COURSE\tolOpen.exe' >"$work/out" 2>&1
 check "argument and program folder" grep -qF -- '-nohome D:\COURSE\pages\intro.html"' "$work/out"
@@ -42,7 +42,7 @@ check "argument and program folder" grep -qF -- '-nohome D:\COURSE\pages\intro.h
 # A registry that the first run saved is what the second run reads.
 printf 'REGEDIT4\n[HKEY_CLASSES_ROOT\\.html]\n@="other"\n[HKEY_CLASSES_ROOT\\other\\shell\\open\\command]\n@="C:\\\\Program Files\\\\Course Viewer\\\\viewer.exe %%1"\n' >"$work/m/registry.reg"
 "$tool" --machine "$work/m" >"$work/out" 2>&1
-check "a second run reads the saved registry" grep -qF 'viewer.exe D:\index.html", window style 1' "$work/out"
+check "a second run reads the saved registry" grep -qF 'viewer.exe D:\index.html" window_style=1' "$work/out"
 
 # What reg export writes on another machine: version 5, UTF-16, the machine's and the user's
 # classes, a viewer registered with %SystemRoot%.
@@ -60,13 +60,13 @@ program=$examples/machine/c/Program\ Files/Course\ Viewer/viewer.exe  # a stand-
 cp "$program" "$work/m/c/WINDOWS/viewer.exe"
 "$tool" --machine "$work/m" >"$work/out" 2>&1
 check "an export of Windows runs: the user's class and the expanded viewer" \
-  grep -qF 'CreateProcessA "C:\WINDOWS\viewer.exe D:\index.html", window style 1 -> started' "$work/out"
+  grep -qF 'StartProcess command_line="C:\WINDOWS\viewer.exe D:\index.html" window_style=1 -> ok' "$work/out"
 check "the trace says what it assumed" grep -qF 'Environment SystemRoot=C:\WINDOWS (assumed)' "$work/out"
 check "the export is left byte for byte" cmp -s "$work/m/registry.reg" "$work/export-before.reg"
 mkdir -p "$work/m/c/Other"
 cp "$program" "$work/m/c/Other/viewer.exe"
 "$tool" --machine "$work/m" --env 'SystemRoot=C:\Other' >"$work/out" 2>&1
-check "--env gives a variable" grep -qF 'CreateProcessA "C:\Other\viewer.exe D:\index.html"' "$work/out"
+check "--env gives a variable" grep -qF 'StartProcess command_line="C:\Other\viewer.exe D:\index.html"' "$work/out"
 check "and the trace says so" grep -qF 'Environment SystemRoot=C:\Other (given)' "$work/out"
 expect_refusal "--env without =" "--env takes NAME=VALUE" --machine "$work/m" --env SystemRoot
 
@@ -79,8 +79,8 @@ expect_refusal "relative current folder" "--current-folder must be" --machine "$
 expect_refusal "relative system folder" "--system-folder must be" --machine "$work/m" --system-folder 'SYSTEM'
 "$tool" --machine "$work/m" --system-folder 'C:\SYS32' --current-folder 'C:\' >"$work/out" 2>&1
 check "the system folder and current folder are taken from the options" \
-  grep -qF 'GetSystemDirectoryA -> "C:\SYS32"' "$work/out"
-check "the drive is set back to C:" grep -qF 'ChangeDrive "C:\" -> C:' "$work/out"
+  grep -qF 'buffer="C:\SYS32"' "$work/out"
+check "the drive is set back to C:" grep -qF 'ChangeDrive path="C:\" -> ok' "$work/out"
 
 expect_refusal "a program on no drive" "--program 'Q:\' is on no drive" --machine "$work/m" --program 'Q:\tolOpen.exe'
 expect_refusal "a current folder that is not there" "--current-folder 'D:\none': the machine has no such folder" \
@@ -96,7 +96,7 @@ check "a system folder written with / stays inside the machine" test ! -e "$work
 check "and is used there" test -d "$work/m/c$work/outside/macromed/flash"
 printf 'REGEDIT4\n[HKEY_CLASSES_ROOT\\.html]\n@=hex(1):41,00,42,00\n' >"$work/m/registry.reg"
 "$tool" --machine "$work/m" >"$work/out" 2>&1
-check "a trace line shows a NUL as \\0" grep -qF -- '-> REG_SZ "A\0B"' "$work/out"
+check "a trace line shows a NUL as \\0" grep -qF -- 'data="A\0B"' "$work/out"
 
 mkdir -p "$work/bad/d"
 printf 'REGEDIT4\n[HKEY_CLASSES_ROOT\\.html]\n@="htmlfile\n' >"$work/bad/registry.reg"
@@ -120,7 +120,7 @@ mkdir -p "$work/links/c/WINDOWS/SYSTEM/macromed/flash" "$work/outside"
 ln -s "$work/outside/stolen.ocx" "$work/links/c/WINDOWS/SYSTEM/macromed/flash/flash.ocx"
 "$tool" --machine "$work/links" >"$work/out" 2>&1
 check "a dangling link where the control goes: nothing is made outside" test ! -e "$work/outside/stolen.ocx"
-check "and the control registers from the disc" grep -qF 'DLLSelfRegister "D:\tools\flash\flash.ocx" -> registered' "$work/out"
+check "and the control registers from the disc" grep -qF 'DLLSelfRegister path="D:\tools\flash\flash.ocx" -> 0' "$work/out"
 fresh links
 mv "$work/links/c" "$work/outside/c"
 ln -s "$work/outside/c" "$work/links/c"
@@ -152,8 +152,8 @@ truncate -s 409600 "$work/full/d/tools/flash/flash.ocx"
 if mount -t tmpfs -o size=128k tmpfs "$work/full/c/WINDOWS/SYSTEM" 2>/dev/null; then
   "$tool" --machine "$work/full" >"$work/out" 2>&1
   umount "$work/full/c/WINDOWS/SYSTEM"
-  check "a full disk is traced as ERROR_DISK_FULL" grep -qF -- '-> fails (ERROR_DISK_FULL)' "$work/out"
-  check "and the control registers from the disc" grep -qF 'DLLSelfRegister "D:\tools\flash\flash.ocx" -> registered' "$work/out"
+  check "a full disk is traced as ERROR_DISK_FULL" grep -qF -- '; ERROR_DISK_FULL)' "$work/out"
+  check "and the control registers from the disc" grep -qF 'DLLSelfRegister path="D:\tools\flash\flash.ocx" -> 0' "$work/out"
 else
   echo "note: not root, so a full disk was not tried"
 fi
@@ -188,11 +188,11 @@ check "HKEY_CLASSES_ROOT writes where the user's classes have the key" grep -q "
 
 # The program Windows would start, and one line per call whatever a value holds.
 programs=(  # what, open command, file placed (machine path), its content, expected trace
-  "a program found in the Windows folder|recview.exe %1|c/WINDOWS/recview.exe|program|CreateProcessA \"recview.exe D:\index.html\", window style 1 -> started"
-  "a program found on PATH|recview %1|c/Tools/recview.exe|program|CreateProcessA \"recview D:\index.html\", window style 1 -> started"
-  "a program named .scr|C:\Tools\viewer.scr %1|c/Tools/viewer.scr|program|-> started"
-  "a text file named .exe|C:\Tools\viewer.exe %1|c/Tools/viewer.exe|text|-> fails (ERROR_BAD_EXE_FORMAT)"
-  "a value holding CR LF|C:\Tools\viewer.exe\r\nCreateProcessA \"forged\" -> started|c/Tools/viewer.exe|program|viewer.exe\r\nCreateProcessA"
+  "a program found in the Windows folder|recview.exe %1|c/WINDOWS/recview.exe|program|StartProcess command_line=\"recview.exe D:\index.html\" window_style=1 -> ok"
+  "a program found on PATH|recview %1|c/Tools/recview.exe|program|StartProcess command_line=\"recview D:\index.html\" window_style=1 -> ok"
+  "a program named .scr|C:\Tools\viewer.scr %1|c/Tools/viewer.scr|program|window_style=1 -> ok"
+  "a text file named .exe|C:\Tools\viewer.exe %1|c/Tools/viewer.exe|text|; ERROR_BAD_EXE_FORMAT)"
+  "a value holding CR LF|C:\Tools\viewer.exe\r\nStartProcess command_line=\"forged\" -> ok|c/Tools/viewer.exe|program|viewer.exe\r\nStartProcess"
 )
 for row in "${programs[@]}"; do
   IFS='|' read -r what command file content expected <<<"$row"
@@ -209,7 +209,7 @@ open(path, "w", newline="").write("REGEDIT4\r\n[HKEY_CLASSES_ROOT\\.html]\r\n@=\
 PYTHON
   "$tool" --machine "$work/run" --env 'PATH=C:\Nowhere;C:\Tools' >"$work/out" 2>&1
   check "$what: the trace says '$expected'" grep -qF -- "$expected" "$work/out"
-  check "$what: no forged line" bash -c "! grep -q '^CreateProcessA \"forged\"' '$work/out'"
+  check "$what: no forged line" bash -c "! grep -q '^StartProcess command_line=\"forged\"' '$work/out'"
 done
 
 report

@@ -15,7 +15,7 @@
 #include <iterator>
 #include <string>
 
-#include "faults/forwarding_platform.h"
+#include "wrappers/forwarding_platform.h"
 #include "faults/sweep.h"
 #include "start/main.h"
 #include "tests/conformance/machine.h"
@@ -27,10 +27,10 @@ namespace {
 using platform::Operation;
 
 // The launcher as it runs from a disc: its folder is the disc's, its argument the document.
-class ProgramOnDisc final : public faults::ForwardingPlatform {
+class ProgramOnDisc final : public wrappers::ForwardingPlatform {
  public:
   ProgramOnDisc(platform::Platform& inner, std::u16string folder)
-      : ForwardingPlatform(inner), folder_(std::move(folder)) {}
+      : wrappers::ForwardingPlatform(inner), folder_(std::move(folder)) {}
   common::Result<std::u16string> CommandLineArgument() override { return std::u16string(u"page.tolopentest"); }
   common::Result<std::u16string> ProgramFolder() override { return folder_; }
 
@@ -68,7 +68,7 @@ Outcome RunOnce(const faults::Plan& plan, const faults::RunShape* shape) {
   SetCurrentDirectoryW(Wide(disc).c_str());
 
   ProgramOnDisc program(machine->Platform(), disc);
-  faults::FaultingPlatform faulting(program);
+  wrappers::FaultingPlatform faulting(program);
   plan.PlantIn(faulting);
   {
     const platform::ScopedPlatform installed(faulting);

@@ -1,4 +1,4 @@
-#include "sim/registry_file.h"
+#include "tools/dry_run/registry_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/utf8.h"
 #include "sim/code_page.h"
 #include "sim/host_file.h"
 
-namespace sim {
+namespace dry_run {
+
+using namespace sim;  // the machine's registry tree and code page
 namespace {
 
 using View = std::u16string_view;
@@ -86,22 +89,28 @@ class Parser {
  public:
   Parser(const std::string& file_name) : file_(file_name) {}
 
-  RegistryFile Parse(std::string bytes) {
+  common::Result<RegistryFile> Parse(std::string bytes) {
     RegistryFile file;
     file.bytes = std::move(bytes);
-    Begin(file.bytes, file.format);
-    if (!NextLine()) Fail("the file is empty; it must begin with REGEDIT4 or " + std::string(kVersion5));
+    const common::Outcome begun = Begin(file.bytes, file.format);
+    TOLOPEN_RETURN_IF_FAILED(begun);
+    const common::Result<bool> first = NextLine();
+    TOLOPEN_RETURN_IF_FAILED(first);
+    if (!first.Value()) return Fail("the file is empty; it must begin with REGEDIT4 or " + std::string(kVersion5));
     const bool version5 = file.format != RegistryFileFormat::kRegedit4;
     if (Trim(line_) != (version5 ? View(u"Windows Registry Editor Version 5.00") : View(u"REGEDIT4"))) {
       const View found = Trim(line_).substr(0, 60);
-      Fail("the first line must be REGEDIT4 or " + std::string(kVersion5) + ", not \"" + ToUtf8(std::u16string(found)) + "\"");
+      return Fail("the first line must be REGEDIT4 or " + std::string(kVersion5) + ", not \"" + ToUtf8(std::u16string(found)) + "\"");
     }
     file.crlf = !line_.empty() && line_.back() == u'\r';
     RegistryNode roots[3];
     RegistryNode* key = nullptr;
     bool in_key = false;  // under a key line, also one that is passed over
     bool root_used[3] = {};
-    while (NextLine()) {
+    for (;;) {
+      const common::Result<bool> next = NextLine();
+      TOLOPEN_RETURN_IF_FAILED(next);
+      if (!next.Value()) break;
       const View line = Trim(line_);
       if (line.empty()) continue;
       if (line.front() == u';') {
@@ -110,12 +119,17 @@ class Parser {
       }
       if (line.front() == u'[') {
         std::size_t root = 3;
-        key = OpenKey(roots, line, root);
+        const common::Result<RegistryNode*> opened = OpenKey(roots, line, root);
+        TOLOPEN_RETURN_IF_FAILED(opened);
+        key = opened.Value();
         in_key = true;
         if (root < 3) root_used[root] = true;
       } else {
-        if (!in_key) Fail("a value before the first [key] line");
-        if (key != nullptr) ReadValue(*key, line, file.format);
+        if (!in_key) return Fail("a value before the first [key] line");
+        if (key != nullptr) {
+          const common::Outcome read = ReadValue(*key, line, file.format);
+          TOLOPEN_RETURN_IF_FAILED(read);
+        }
       }
     }
     // The user's classes lie over the machine's (HKEY_CLASSES_ROOT's keys went into one of them).
@@ -128,18 +142,19 @@ class Parser {
   }
 
  private:
-  [[noreturn]] void Fail(const std::string& message) const {
-    throw RegistryFileError(file_ + ":" + std::to_string(line_number_) + ": " + message);
+  // A failure of the file at the current line; the message names file and line.
+  common::NumberedError Fail(const std::string& message) const {
+    return FileProblem(file_ + ":" + std::to_string(line_number_) + ": " + message);
   }
 
   // Tells the format from the byte-order mark or the first line; lines are decoded one by one.
-  void Begin(std::string_view bytes, RegistryFileFormat& format) {
+  common::Outcome Begin(std::string_view bytes, RegistryFileFormat& format) {
     const auto byte = [&bytes](std::size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0x100; };
-    if (byte(0) == 0xFE && byte(1) == 0xFF) Fail("the file is UTF-16 in big-endian byte order (it begins FE FF); an export is UTF-16 little-endian (FF FE), UTF-8 or REGEDIT4");
-    if (byte(0) != 0 && byte(1) == 0) Fail("the file looks like UTF-16 without a byte-order mark; an export in UTF-16 begins with FF FE");
-    if (byte(0) == 0 && byte(1) != 0) Fail("the file looks like big-endian UTF-16 without a byte-order mark; an export is UTF-16 little-endian (FF FE), UTF-8 or REGEDIT4");
+    if (byte(0) == 0xFE && byte(1) == 0xFF) return Fail("the file is UTF-16 in big-endian byte order (it begins FE FF); an export is UTF-16 little-endian (FF FE), UTF-8 or REGEDIT4");
+    if (byte(0) != 0 && byte(1) == 0) return Fail("the file looks like UTF-16 without a byte-order mark; an export in UTF-16 begins with FF FE");
+    if (byte(0) == 0 && byte(1) != 0) return Fail("the file looks like big-endian UTF-16 without a byte-order mark; an export is UTF-16 little-endian (FF FE), UTF-8 or REGEDIT4");
     if (byte(0) == 0xFF && byte(1) == 0xFE) {
-      if (bytes.size() % 2 != 0) Fail("a UTF-16 file of an odd number of bytes");
+      if (bytes.size() % 2 != 0) return Fail("a UTF-16 file of an odd number of bytes");
       format = RegistryFileFormat::kVersion5Utf16;
       bytes.remove_prefix(2);
     } else {
@@ -150,6 +165,7 @@ class Parser {
     }
     raw_ = bytes;
     format_ = format;
+    return {};
   }
 
   // The end of the raw line that begins at `start`: the offset of its line feed, or the size.
@@ -168,7 +184,7 @@ class Parser {
   }
 
   // The raw bytes of one line as text, into `piece_`.
-  void DecodePiece(std::string_view raw) {
+  common::Outcome DecodePiece(std::string_view raw) {
     switch (format_) {
       case RegistryFileFormat::kVersion5Utf16:
         piece_.resize(raw.size() / 2);
@@ -176,11 +192,11 @@ class Parser {
           piece_[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
                                             static_cast<unsigned char>(raw[2 * i + 1]) << 8);
         }
-        return;
+        return {};
       case RegistryFileFormat::kRegedit4:
         piece_.resize(raw.size());
         for (std::size_t i = 0; i < raw.size(); ++i) piece_[i] = DecodeWindows1252(static_cast<unsigned char>(raw[i]));
-        return;
+        return {};
       case RegistryFileFormat::kVersion5Utf8:
         break;
     }
@@ -188,29 +204,31 @@ class Parser {
     for (const char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (ascii) {
       piece_.assign(raw.begin(), raw.end());
-      return;
+      return {};
     }
     piece_ = FromUtf8(raw);
     // Bytes that are not UTF-8 decode as U+FFFD; only then is the line compared whole.
     if (piece_.find(u'\uFFFD') != std::u16string::npos && ToUtf8(piece_) != raw) {
-      Fail("the file is neither UTF-16 with a byte-order mark nor UTF-8");
+      return Fail("the file is neither UTF-16 with a byte-order mark nor UTF-8");
     }
+    return {};
   }
 
   // The next logical line: a value whose hexadecimal data ends in "\" goes on in the next one.
-  bool NextLine() {
+  common::Result<bool> NextLine() {
     if (position_ >= raw_.size()) return false;
     bool joining = false;
     ++line_number_;
     for (;;) {
       const std::size_t end = LineEnd(position_);
-      DecodePiece(raw_.substr(position_, end - position_));
+      const common::Outcome decoded = DecodePiece(raw_.substr(position_, end - position_));
+      TOLOPEN_RETURN_IF_FAILED(decoded);
       position_ = end + (format_ == RegistryFileFormat::kVersion5Utf16 ? 2 : 1);
       View piece = piece_;
       if (line_number_ > 1 && !piece.empty() && piece.back() == u'\r') piece.remove_suffix(1);
       if (joining) joined_ += Trim(piece);
       const View whole = joining ? Trim(View(joined_)) : (line_number_ == 1 ? piece : Trim(piece));
-      if (whole.size() > kLongestLine) Fail("a line longer than 64 MiB");
+      if (whole.size() > kLongestLine) return Fail("a line longer than 64 MiB");
       // A comment ends with its line, also one that ends in "\".
       const bool continues = !whole.empty() && whole.front() != u';' && whole.back() == u'\\' &&
                              whole.find(u"=hex") != View::npos && position_ < raw_.size();
@@ -227,8 +245,8 @@ class Parser {
 
   // The key of a [key] line, created when missing; null for a key outside the classes roots or
   // one that the line deletes. `root` receives which classes root it lies under.
-  RegistryNode* OpenKey(RegistryNode (&roots)[3], View line, std::size_t& root) {
-    if (line.back() != u']') Fail("a key line must end in ]");
+  common::Result<RegistryNode*> OpenKey(RegistryNode (&roots)[3], View line, std::size_t& root) {
+    if (line.back() != u']') return Fail("a key line must end in ]");
     View path = line.substr(1, line.size() - 2);
     const bool deleting = !path.empty() && path.front() == u'-';
     if (deleting) path.remove_prefix(1);
@@ -236,7 +254,7 @@ class Parser {
       const View name = kRoots[root];
       if (StartsWithFolded(path, name) && (path.size() == name.size() || path[name.size()] == u'\\')) break;
     }
-    if (root == 3) return nullptr;  // not a class: nothing the launcher reads
+    if (root == 3) return static_cast<RegistryNode*>(nullptr);  // not a class: nothing the launcher reads
     path.remove_prefix(View(kRoots[root]).size());
     std::vector<View> names;
     for (std::size_t start = 0; start < path.size();) {
@@ -245,7 +263,7 @@ class Parser {
       if (end > start) names.push_back(path.substr(start, end - start));
       start = end + 1;
     }
-    if (names.size() > kDeepestKey) Fail("a key deeper than the 512 levels Windows allows");
+    if (names.size() > kDeepestKey) return Fail("a key deeper than the 512 levels Windows allows");
     // A key of HKEY_CLASSES_ROOT is the user's where the user's classes have it, else the
     // machine's, as Windows routes a write or a deletion there; the file is applied in its order.
     std::size_t tree = root;
@@ -259,7 +277,7 @@ class Parser {
       for (std::size_t i = 0; node != nullptr && i + 1 < names.size(); ++i) node = node->FindSubkey(std::u16string(names[i]));
       if (node != nullptr && !names.empty()) node->DeleteSubkey(std::u16string(names.back()));
       path_root_ = 3;  // the keys below may be gone: nothing of the last path is reused
-      return nullptr;
+      return static_cast<RegistryNode*>(nullptr);
     }
     // Exports list a key's parents before it: the part of the path shared with the last key line
     // is found again without a lookup.
@@ -283,27 +301,27 @@ class Parser {
   }
 
   // A quoted text at the start of `s`, with \\ and \" unescaped; `s` moves past it.
-  std::u16string QuotedText(View& s) {
-    if (s.empty() || s.front() != u'"') Fail("expected a quoted text");
+  common::Result<std::u16string> QuotedText(View& s) {
+    if (s.empty() || s.front() != u'"') return Fail("expected a quoted text");
     std::u16string text;
     std::size_t i = 1;
     std::size_t run = 1;  // the start of the characters not yet copied
     for (; i < s.size() && s[i] != u'"'; ++i) {
       if (s[i] == u'\\') {
         if (i + 1 >= s.size() || (s[i + 1] != u'\\' && s[i + 1] != u'"')) {
-          Fail("in a quoted text a backslash is written \\\\ and a quote \\\"");
+          return Fail("in a quoted text a backslash is written \\\\ and a quote \\\"");
         }
         text.append(s.substr(run, i - run));
         run = ++i;
       }
     }
     if (i < s.size()) text.append(s.substr(run, i - run));
-    if (i >= s.size()) Fail("a quoted text has no closing quote");
+    if (i >= s.size()) return Fail("a quoted text has no closing quote");
     s.remove_prefix(i + 1);
     return text;
   }
 
-  std::vector<std::uint8_t> HexBytes(View s) {
+  common::Result<std::vector<std::uint8_t>> HexBytes(View s) {
     std::vector<std::uint8_t> bytes;
     s = Trim(s);
     bytes.reserve((s.size() + 1) / 3);
@@ -311,65 +329,77 @@ class Parser {
       const std::size_t comma = s.find(u',');
       const View item = Trim(s.substr(0, comma));
       if (item.size() != 2 || HexDigit(item[0]) < 0 || HexDigit(item[1]) < 0) {
-        Fail("hexadecimal data is pairs of hex digits separated by commas");
+        return Fail("hexadecimal data is pairs of hex digits separated by commas");
       }
       bytes.push_back(static_cast<std::uint8_t>(HexDigit(item[0]) * 16 + HexDigit(item[1])));
       if (comma == View::npos) break;
       s.remove_prefix(comma + 1);
-      if (Trim(s).empty()) Fail("hexadecimal data ends in a comma");
+      if (Trim(s).empty()) return Fail("hexadecimal data ends in a comma");
     }
     return bytes;
   }
 
-  std::uint32_t HexNumber(View digits, const char* message) {
-    if (digits.empty() || digits.size() > 8) Fail(message);
+  common::Result<std::uint32_t> HexNumber(View digits, const char* message) {
+    if (digits.empty() || digits.size() > 8) return Fail(message);
     std::uint32_t number = 0;
     for (const char16_t c : digits) {
-      if (HexDigit(c) < 0) Fail(message);
+      if (HexDigit(c) < 0) return Fail(message);
       number = number * 16 + static_cast<std::uint32_t>(HexDigit(c));
     }
     return number;
   }
 
-  void ReadValue(RegistryNode& key, View line, RegistryFileFormat format) {
+  common::Outcome ReadValue(RegistryNode& key, View line, RegistryFileFormat format) {
     RegistryValue value;
     if (line.front() == u'@') {
       line.remove_prefix(1);
     } else {
-      value.name = QuotedText(line);
+      const common::Result<std::u16string> name = QuotedText(line);
+      TOLOPEN_RETURN_IF_FAILED(name);
+      value.name = name.Value();
     }
     line = Trim(line);
-    if (line.empty() || line.front() != u'=') Fail("expected = after the value name");
+    if (line.empty() || line.front() != u'=') return Fail("expected = after the value name");
     line = Trim(line.substr(1));
-    if (line.empty()) Fail("a value needs data");
+    if (line.empty()) return Fail("a value needs data");
     if (line.front() == u'"') {
-      const std::string text = EncodeWindows1252(QuotedText(line));
-      if (!Trim(line).empty()) Fail("unexpected text after the quoted value");
+      const common::Result<std::u16string> quoted = QuotedText(line);
+      TOLOPEN_RETURN_IF_FAILED(quoted);
+      const std::string text = EncodeWindows1252(quoted.Value());
+      if (!Trim(line).empty()) return Fail("unexpected text after the quoted value");
       value.type = 1;
       value.data.reserve(text.size() + 1);
       value.data.assign(text.begin(), text.end());
       value.data.push_back(0);
     } else if (StartsWith(line, u"dword:")) {
-      const std::uint32_t number = HexNumber(line.substr(6), "dword: takes 1 to 8 hexadecimal digits");
+      const common::Result<std::uint32_t> number = HexNumber(line.substr(6), "dword: takes 1 to 8 hexadecimal digits");
+      TOLOPEN_RETURN_IF_FAILED(number);
       value.type = 4;
-      for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
+      for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<std::uint8_t>(number.Value() >> (8 * i)));
     } else if (StartsWith(line, u"hex:")) {
+      common::Result<std::vector<std::uint8_t>> bytes = HexBytes(line.substr(4));
+      TOLOPEN_RETURN_IF_FAILED(bytes);
       value.type = 3;
-      value.data = HexBytes(line.substr(4));
+      value.data = std::move(bytes).Value();
     } else if (StartsWith(line, u"hex(")) {
       const std::size_t close = line.find(u"):");
-      value.type = HexNumber(close == View::npos ? View() : line.substr(4, close - 4),
-                             "hex(N): takes the type as 1 to 8 hexadecimal digits");
-      value.data = HexBytes(line.substr(close + 2));
+      const common::Result<std::uint32_t> type = HexNumber(close == View::npos ? View() : line.substr(4, close - 4),
+                                                           "hex(N): takes the type as 1 to 8 hexadecimal digits");
+      TOLOPEN_RETURN_IF_FAILED(type);
+      common::Result<std::vector<std::uint8_t>> bytes = HexBytes(line.substr(close + 2));
+      TOLOPEN_RETURN_IF_FAILED(bytes);
+      value.type = type.Value();
+      value.data = std::move(bytes).Value();
       // Text types of a version 5 file hold UTF-16; the ANSI entries give them in the code page.
       if (format != RegistryFileFormat::kRegedit4 && IsTextType(value.type)) value.data = AnsiFromUtf16(value.data);
     } else if (line == u"-") {
       key.DeleteValue(value.name);
-      return;
+      return {};
     } else {
-      Fail("value data must be \"text\", dword:, hex:, hex(N): or -");
+      return Fail("value data must be \"text\", dword:, hex:, hex(N): or -");
     }
     key.SetValue(std::move(value));
+    return {};
   }
 
   const std::string& file_;
@@ -479,29 +509,33 @@ void WriteKeys(Writer& writer, const RegistryNode& node, const std::u16string& p
 
 }  // namespace
 
-RegistryFile ParseRegistryFile(std::string_view bytes, const std::string& file_name) {
+common::NumberedError FileProblem(const std::string& message) {
+  return common::NumberedError(common::kPathFileAccessError, common::FromUtf8(message), u"tolopen-sim");
+}
+
+common::Result<RegistryFile> ParseRegistryFile(std::string_view bytes, const std::string& file_name) {
   return Parser(file_name).Parse(std::string(bytes));
 }
 
-RegistryFile LoadRegistryFile(const std::string& path) {
+common::Result<RegistryFile> LoadRegistryFile(const std::string& path) {
   // Only a regular file is read: a link is not followed, and a FIFO or device is refused at
   // once instead of being waited on.
   const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) {
-    throw RegistryFileError(path + (errno == ELOOP ? ": is a link; the registry file must be a file of its own"
+    return FileProblem(path + (errno == ELOOP ? ": is a link; the registry file must be a file of its own"
                                                    : ": cannot be read (" + std::string(std::strerror(errno)) + ")"));
   }
   const ScopedDescriptor file(descriptor);
   struct stat info {};
   if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
-    throw RegistryFileError(path + ": is " + (S_ISDIR(info.st_mode) ? "a folder" : "no regular file") +
-                            "; the registry file must be a file");
+    return FileProblem(path + ": is " + (S_ISDIR(info.st_mode) ? "a folder" : "no regular file") +
+                       "; the registry file must be a file");
   }
   std::string content(static_cast<std::size_t>(info.st_size), '\0');
   std::size_t done = 0;
   while (done < content.size()) {
     const ssize_t read = ::read(descriptor, content.data() + done, content.size() - done);
-    if (read <= 0) throw RegistryFileError(path + ": cannot be read");
+    if (read <= 0) return FileProblem(path + ": cannot be read");
     done += static_cast<std::size_t>(read);
   }
   return Parser(path).Parse(std::move(content));
@@ -533,7 +567,7 @@ std::string FormatRegistryFile(const RegistryFile& file, const RegistryNode& roo
   return file.format == RegistryFileFormat::kVersion5Utf16 ? "\xFF\xFE" + body : body;
 }
 
-void SaveChanges(const std::string& path, const RegistryFile& file, const RegistryNode& root,
+common::Outcome SaveChanges(const std::string& path, const RegistryFile& file, const RegistryNode& root,
                  const std::vector<RegistryChange>& changes) {
   // The file's own last line ends before the added ones begin.
   const bool utf16 = file.format == RegistryFileFormat::kVersion5Utf16;
@@ -547,7 +581,7 @@ void SaveChanges(const std::string& path, const RegistryFile& file, const Regist
   // never through a link) and put in the old one's place only when it is complete.
   std::string temporary = path + ".XXXXXX";
   const int descriptor = ::mkstemp(temporary.data());
-  if (descriptor < 0) throw RegistryFileError(path + ": cannot be written (" + std::strerror(errno) + ")");
+  if (descriptor < 0) return FileProblem(path + ": cannot be written (" + std::strerror(errno) + ")");
   bool written;
   {
     const ScopedDescriptor file(descriptor);
@@ -559,8 +593,9 @@ void SaveChanges(const std::string& path, const RegistryFile& file, const Regist
   if (!written || ::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
       std::rename(temporary.c_str(), path.c_str()) != 0) {
     ::unlink(temporary.c_str());
-    throw RegistryFileError(path + (written ? ": cannot be replaced" : ": cannot be written (is the disk full?)"));
+    return FileProblem(path + (written ? ": cannot be replaced" : ": cannot be written (is the disk full?)"));
   }
+  return {};
 }
 
-}  // namespace sim
+}  // namespace dry_run

@@ -1,3 +1,8 @@
+// wrappers/: platforms that wrap any platform, the simulated machine or the Win32 backend alike,
+// as SQLite's test VFS wraps the real one. Each is made from the one list of operations
+// (common/platform_operations.h), so a new operation needs no line here: the faulting platform
+// (planted failures and the call log), the tracing platform (a line per call), and this one.
+//
 // A platform that passes every call to another one: the base of a wrapper that changes only a
 // few operations (a test's program that lives on a disc of its own, say).
 #pragma once
@@ -5,7 +10,7 @@
 #include "common/platform.h"
 #include "common/platform_operations.h"
 
-namespace faults {
+namespace wrappers {
 
 class ForwardingPlatform : public platform::Platform {
  public:
@@ -20,4 +25,4 @@ class ForwardingPlatform : public platform::Platform {
   platform::Platform& inner_;
 };
 
-}  // namespace faults
+}  // namespace wrappers

@@ -1,6 +1,6 @@
-#include "faults/faulting_platform.h"
+#include "wrappers/faulting_platform.h"
 
-namespace faults {
+namespace wrappers {
 
 std::optional<platform::Status> FaultingPlatform::Enter(platform::Operation operation) {
   call_log_.push_back(operation);
@@ -18,4 +18,4 @@ std::optional<platform::Status> FaultingPlatform::Enter(platform::Operation oper
   return status;
 }
 
-}  // namespace faults
+}  // namespace wrappers

@@ -4,7 +4,7 @@
 // real operation answers it (see common/platform_operations.h). It also counts and logs the
 // calls, so that a sweep can plant a failure at each of them.
 //
-//   faults::FaultingPlatform faulting(machine);
+//   wrappers::FaultingPlatform faulting(machine);
 //   faulting.FailCall(7, 5);                              // the 7th call fails: access denied
 //   faulting.InjectPersistentFault(Operation::kCopyFileReplacing, 112, 1);  // the disk is full
 //   const platform::ScopedPlatform installed(faulting);
@@ -18,7 +18,7 @@
 #include "common/platform.h"
 #include "common/platform_operations.h"
 
-namespace faults {
+namespace wrappers {
 
 enum class FailureKind {
   kNumberedError,
@@ -99,4 +99,4 @@ class FaultingPlatform final : public platform::Platform {
   int calls_of_[static_cast<int>(platform::Operation::kCount)] = {};
 };
 
-}  // namespace faults
+}  // namespace wrappers

@@ -1,5 +1,5 @@
-// The simulated machine's HKEY_CLASSES_ROOT, read from a registry file as Windows exports it
-// and added to as the launcher changes it.
+// The dry run's registry file: the simulated machine's HKEY_CLASSES_ROOT, read from a file as
+// Windows exports it, and the launcher's changes added to it after a run.
 //
 // Formats: "REGEDIT4" files in the ANSI code page (Windows-1252), and "Windows Registry Editor
 // Version 5.00" files in UTF-16LE with a byte-order mark (reg export, regedit) or in UTF-8;
@@ -18,20 +18,16 @@
 // over them, as Windows merges them.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/result.h"
 #include "sim/registry_tree.h"
 
-namespace sim {
+namespace dry_run {
 
-// A file that cannot be read or does not follow the format; the message names file and line.
-class RegistryFileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+using sim::RegistryNode;
 
 enum class RegistryFileFormat { kRegedit4, kVersion5Utf16, kVersion5Utf8 };
 
@@ -51,9 +47,12 @@ struct RegistryChange {
   std::vector<std::u16string> values;
 };
 
-// The whole file, or an error: never a half-read registry.
-RegistryFile ParseRegistryFile(std::string_view bytes, const std::string& file_name);
-RegistryFile LoadRegistryFile(const std::string& path);
+// The whole file, or a failure whose description names the file and line: never a half-read
+// registry.
+common::Result<RegistryFile> ParseRegistryFile(std::string_view bytes, const std::string& file_name);
+common::Result<RegistryFile> LoadRegistryFile(const std::string& path);
+// A failure of the tool's files: its description is the message, in UTF-16.
+common::NumberedError FileProblem(const std::string& message);
 
 // The changes as the sections that add them to the file: in its format, encoding and line ends.
 std::string FormatChanges(const RegistryFile& file, const RegistryNode& root,
@@ -63,7 +62,7 @@ std::string FormatRegistryFile(const RegistryFile& file, const RegistryNode& roo
 
 // Adds the changes at the end of the file, which is otherwise left as it was; the file is
 // replaced whole, so a failed save leaves it as it was.
-void SaveChanges(const std::string& path, const RegistryFile& file, const RegistryNode& root,
+common::Outcome SaveChanges(const std::string& path, const RegistryFile& file, const RegistryNode& root,
                  const std::vector<RegistryChange>& changes);
 
-}  // namespace sim
+}  // namespace dry_run

@@ -1,0 +1,11 @@
+// The tests' and tools' answer to a Result used against its contract: a fault in the code, shown
+// at once with the place it happened (a core dump, a sanitizer's stack).
+#include <cstdlib>
+
+#include "common/result.h"
+
+namespace common {
+
+void MisusedResult() { std::abort(); }
+
+}  // namespace common

@@ -1,0 +1,14 @@
+// UTF-8, the text of the host's file names, of the tools' output and of what the tests show.
+// The program itself never needs it: it crosses to Windows in the ANSI code page.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace common {
+
+// An unpaired surrogate encodes as U+FFFD; invalid UTF-8 decodes as U+FFFD.
+std::string ToUtf8(const std::u16string& text);
+std::u16string FromUtf8(std::string_view bytes);
+
+}  // namespace common

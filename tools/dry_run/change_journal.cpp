@@ -1,0 +1,92 @@
+#include "tools/dry_run/change_journal.h"
+
+#include "sim/code_page.h"
+
+namespace dry_run {
+
+ChangeJournal::KeyPath ChangeJournal::PathBelow(platform::KeyHandle root, const platform::AnsiString& sub_key) const {
+  KeyPath path;
+  if (root != platform::kClassesRoot) {
+    const auto open = open_keys_.find(root);
+    if (open != open_keys_.end()) path = open->second;
+  }
+  const sim::RegistryNode* node = machine_.ClassesRoot().Find(path);
+  for (std::u16string name : sim::SplitKeyPath(sim::DecodeWindows1252(sub_key.c_str()))) {
+    node = node == nullptr ? nullptr : node->FindSubkey(name);
+    path.push_back(node != nullptr ? node->Name() : std::move(name));
+  }
+  return path;
+}
+
+std::size_t ChangeJournal::ExistingDepth(const KeyPath& path) const {
+  const sim::RegistryNode* node = &machine_.ClassesRoot();
+  std::size_t depth = 0;
+  while (depth < path.size() && (node = node->FindSubkey(path[depth])) != nullptr) ++depth;
+  return depth;
+}
+
+RegistryChange& ChangeJournal::ChangeOf(const KeyPath& path) {
+  std::u16string joined;
+  for (const std::u16string& name : path) joined += (joined.empty() ? u"" : u"\\") + name;
+  for (RegistryChange& change : changes_) {
+    if (sim::FoldCase(change.key_path) == sim::FoldCase(joined)) return change;
+  }
+  changes_.push_back({joined, false, u"", {}});
+  return changes_.back();
+}
+
+common::Result<platform::Status> ChangeJournal::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
+                                                              std::uint32_t options, std::uint32_t access,
+                                                              platform::KeyHandle* key) {
+  const KeyPath path = PathBelow(root, sub_key);
+  const common::Result<platform::Status> status = inner_.RegOpenKeyExA(root, sub_key, options, access, key);
+  if (status && status.Value() == platform::kSuccess) open_keys_[*key] = path;
+  return status;
+}
+
+common::Result<platform::Status> ChangeJournal::RegCloseKey(platform::KeyHandle key) {
+  open_keys_.erase(key);
+  return inner_.RegCloseKey(key);
+}
+
+common::Result<platform::Status> ChangeJournal::RegCreateKeyExA(
+    platform::KeyHandle root, const platform::AnsiString& sub_key, std::uint32_t reserved,
+    const platform::AnsiString& key_class, std::uint32_t options, std::uint32_t access,
+    const platform::SecurityAttributes& security, platform::KeyHandle* key, std::uint32_t* disposition) {
+  const KeyPath path = PathBelow(root, sub_key);
+  const std::size_t existed = ExistingDepth(path);
+  const common::Result<platform::Status> status =
+      inner_.RegCreateKeyExA(root, sub_key, reserved, key_class, options, access, security, key, disposition);
+  if (!status || status.Value() != platform::kSuccess) return status;
+  // Every level the call made is a created key, with the class it was given.
+  const KeyPath made = PathBelow(root, sub_key);
+  for (std::size_t depth = existed + 1; depth <= made.size(); ++depth) {
+    const KeyPath level(made.begin(), made.begin() + static_cast<std::ptrdiff_t>(depth));
+    RegistryChange& change = ChangeOf(level);
+    change.created = true;
+    change.key_class = machine_.ClassesRoot().Find(level)->KeyClass();
+  }
+  open_keys_[*key] = made;
+  return status;
+}
+
+common::Result<platform::Status> ChangeJournal::RegSetValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
+                                                               std::uint32_t reserved, std::uint32_t type,
+                                                               const std::uint8_t* data, std::uint32_t count) {
+  const auto open = open_keys_.find(key);
+  const std::u16string name = sim::DecodeWindows1252(value_name.c_str());
+  const sim::RegistryNode* node = open == open_keys_.end() ? nullptr : machine_.ClassesRoot().Find(open->second);
+  const sim::RegistryValue* before = node == nullptr ? nullptr : node->FindValue(name);
+  const bool differs = before == nullptr || before->type != type ||
+                       before->data != std::vector<std::uint8_t>(data, data + count);
+  const common::Result<platform::Status> status = inner_.RegSetValueExA(key, value_name, reserved, type, data, count);
+  if (status && status.Value() == platform::kSuccess && node != nullptr && differs) {
+    std::vector<std::u16string>& changed = ChangeOf(open->second).values;
+    bool listed = false;
+    for (const std::u16string& other : changed) listed = listed || sim::FoldCase(other) == sim::FoldCase(name);
+    if (!listed) changed.push_back(name);
+  }
+  return status;
+}
+
+}  // namespace dry_run
