@@ -35,7 +35,8 @@
   X(ERROR_ALREADY_EXISTS, 183, common::kPathFileAccessError)        \
   X(ERROR_BAD_EXE_FORMAT, 193, common::kErrorInLoadingDll)          \
   X(ERROR_FILENAME_EXCED_RANGE, 206, common::kBadFileName)          \
-  X(ERROR_MORE_DATA, 234, 0)
+  X(ERROR_MORE_DATA, 234, 0)                                        \
+  X(ERROR_REGISTRY_IO_FAILED, 1016, 0)
 
 namespace platform {
 

@@ -10,25 +10,17 @@ namespace faults {
 using platform::Operation;
 
 std::vector<platform::Status> RealFailures(Operation operation) {
+  using namespace platform;  // the statuses by their Windows names
   switch (operation) {
-    case Operation::kCommandLineArgument: case Operation::kProgramFolder: case Operation::kToAnsi:
-    case Operation::kFromAnsi: case Operation::kExpandEnvironment: case Operation::kGetSystemDirectoryA:
-      return {8};  // not enough memory
-    case Operation::kStartProcess: return {2, 5, 193, 8};  // not found, access denied, not a program
-    case Operation::kRegOpenKeyExA: return {2, 5, 126};  // missing, refused, advapi32 not loadable
-    case Operation::kRegQueryValueExA: return {2, 5, 234, 127};  // missing, refused, more data, no such entry
-    case Operation::kRegCloseKey: case Operation::kCloseFile: return {6};  // invalid handle
-    case Operation::kRegCreateKeyExA: return {5, 161};  // refused, bad path
-    case Operation::kRegSetValueExA: return {5, 1016};  // refused, registry I/O failed
-    case Operation::kCurrentFolder: return {8, 21};  // memory, device not ready
-    case Operation::kChangeDrive: return {15, 21};  // invalid drive, not ready
-    case Operation::kChangeFolder: return {3, 5, 21};
-    case Operation::kMakeFolder: return {3, 5, 19, 183};  // ..., write protected, already exists
-    case Operation::kOpenForInput: return {2, 3, 5, 32};  // ..., sharing violation
-    case Operation::kFileLength: return {2, 5};
-    case Operation::kCopyFileReplacing: return {5, 32, 112};  // ..., disk full
-    case Operation::kDLLSelfRegister: return {126, 127, 5};  // library missing, entry missing, registration failed
-    case Operation::kCount: break;
+#define TOLOPEN_BRACED(...) {__VA_ARGS__}
+#define TOLOPEN_REAL_FAILURES(Name, Return, Parameters, Arguments, Failure, RealFailures) \
+  case Operation::k##Name:                                                               \
+    return std::vector<Status> TOLOPEN_BRACED RealFailures;
+    TOLOPEN_PLATFORM_OPERATIONS(TOLOPEN_REAL_FAILURES)
+#undef TOLOPEN_REAL_FAILURES
+#undef TOLOPEN_BRACED
+    case Operation::kCount:
+      break;
   }
   return {};
 }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <unistd.h>
@@ -15,6 +14,7 @@
 #include "sim/code_page.h"
 #include "sim/machine.h"
 #include "start/main.h"
+#include "tests/support/course.h"
 
 namespace {
 
@@ -31,23 +31,10 @@ const std::filesystem::path& MachineFolder() {
   static const std::filesystem::path folder = [] {
     const std::filesystem::path path =
         std::filesystem::temp_directory_path() / ("tolopen-fuzz-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(path / "c" / "WINDOWS" / "SYSTEM");
-    std::filesystem::create_directories(path / "d" / "tools" / "flash");
-    std::ofstream(path / "c" / "viewer.exe", std::ios::binary) << sim::ProgramImageStandIn();
-    std::ofstream(path / "d" / "vb5stkit.dll") << "setup toolkit";
-    std::ofstream(path / "d" / "tools" / "flash" / "flash.ocx") << std::string(1000, 'x');
+    tests::MakeCourseFiles(path);
     return path;
   }();
   return folder;
-}
-
-void SetText(sim::Machine& machine, const std::u16string& key, const std::u16string& text) {
-  sim::RegistryNode* node = &machine.ClassesRoot();
-  for (const std::u16string& name : sim::SplitKeyPath(key)) node = &node->CreateSubkey(name);
-  const std::string bytes = sim::EncodeWindows1252(text);
-  std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
-  data.push_back(0);
-  node->SetValue({u"", 1, data});
 }
 
 }  // namespace
@@ -59,8 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   machine.MapDrive(u'c', (MachineFolder() / "c").string());
   machine.MapDrive(u'd', (MachineFolder() / "d").string());
   machine.SetCurrentFolder(u"D:\\");
-  SetText(machine, u".html", u"htmlfile");
-  SetText(machine, u"htmlfile\\shell\\open\\command", open_command);
+  tests::RegisterViewer(machine, open_command);
   machine.SetCommandLineArgument(sim::FromUtf8(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1)));
   {
     const platform::ScopedPlatform installed(machine);

@@ -38,7 +38,7 @@ common::Result<platform::Status> Win32Platform::RegOpenKeyExA(platform::KeyHandl
   TOLOPEN_RETURN_IF_FAILED(entry);
   HKEY opened = nullptr;
   const LONG status = entry.Value()(ToHkey(root), sub_key.c_str(), options, access, &opened);
-  if (status == ERROR_SUCCESS) *key = reinterpret_cast<platform::KeyHandle>(opened);
+  if (status == platform::kSuccess) *key = reinterpret_cast<platform::KeyHandle>(opened);
   return status;
 }
 
@@ -52,8 +52,8 @@ common::Result<platform::Status> Win32Platform::RegQueryValueExA(platform::KeyHa
   DWORD byte_count = *count;
   const LONG status = entry.Value()(ToHkey(key), value_name.c_str(), nullptr,
                                                  &value_type, data, &byte_count);
-  if (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) *count = byte_count;
-  if (status == ERROR_SUCCESS) *type = value_type;
+  if (status == platform::kSuccess || status == platform::kERROR_MORE_DATA) *count = byte_count;
+  if (status == platform::kSuccess) *type = value_type;
   return status;
 }
 
@@ -80,7 +80,7 @@ common::Result<platform::Status> Win32Platform::RegCreateKeyExA(platform::KeyHan
   const LONG status = entry.Value()(ToHkey(root), sub_key.c_str(), reserved,
                                                 writable_class.data(), options, access, &attributes,
                                                 &created, &created_or_opened);
-  if (status == ERROR_SUCCESS) {
+  if (status == platform::kSuccess) {
     *key = reinterpret_cast<platform::KeyHandle>(created);
     *disposition = created_or_opened;
   }

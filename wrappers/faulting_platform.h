@@ -53,7 +53,7 @@ class FaultingPlatform final : public platform::Platform {
   const std::vector<long>& FaultedCalls() const { return faulted_calls_; }
   long CallCount() const { return static_cast<long>(call_log_.size()); }
 
-#define TOLOPEN_FAULTING_OVERRIDE(Name, Return, Parameters, Arguments, Failure)                  \
+#define TOLOPEN_FAULTING_OVERRIDE(Name, Return, Parameters, Arguments, Failure, RealFailures)                  \
   Return Name Parameters override {                                                             \
     const auto status = Enter(platform::Operation::k##Name);                                    \
     if (!status) return inner_.Name Arguments;                                                  \

@@ -16,7 +16,7 @@ class ForwardingPlatform : public platform::Platform {
  public:
   explicit ForwardingPlatform(platform::Platform& inner) : inner_(inner) {}
 
-#define TOLOPEN_FORWARDING_OVERRIDE(Name, Return, Parameters, Arguments, Failure) \
+#define TOLOPEN_FORWARDING_OVERRIDE(Name, Return, Parameters, Arguments, Failure, RealFailures) \
   Return Name Parameters override { return inner_.Name Arguments; }
   TOLOPEN_PLATFORM_OPERATIONS(TOLOPEN_FORWARDING_OVERRIDE)
 #undef TOLOPEN_FORWARDING_OVERRIDE

@@ -27,7 +27,7 @@ class TracingPlatform final : public platform::Platform {
   using Sink = std::function<void(const std::string& line)>;
   TracingPlatform(platform::Platform& inner, Sink sink) : inner_(inner), sink_(std::move(sink)) {}
 
-#define TOLOPEN_TRACING_OVERRIDE(Name, Return, Parameters, Arguments, Failure)          \
+#define TOLOPEN_TRACING_OVERRIDE(Name, Return, Parameters, Arguments, Failure, RealFailures)          \
   Return Name Parameters override {                                                     \
     if (IsConversion(platform::Operation::k##Name)) return inner_.Name Arguments;       \
     Line line(*this, #Name, #Arguments);                                                \

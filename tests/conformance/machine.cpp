@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "common/utf8.h"
+
 namespace conformance {
 
 bool Selected(const char* what) {
@@ -21,21 +23,6 @@ std::u16string Expand(Machine& machine, std::u16string text, const std::u16strin
   return text;
 }
 
-std::string Show(const std::u16string& text) {
-  std::string utf8;
-  for (const char16_t c : text) {
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else if (c < 0x800) {
-      utf8 += static_cast<char>(0xC0 | c >> 6);
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      utf8 += static_cast<char>(0xE0 | c >> 12);
-      utf8 += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return utf8;
-}
+std::string Show(const std::u16string& text) { return common::ToUtf8(text); }
 
 }  // namespace conformance

@@ -19,11 +19,11 @@
 #include "sim/code_page.h"
 #include "sim/machine.h"
 #include "start/main.h"
+#include "tests/conformance/machine.h"
+#include "tests/support/course.h"
 
 namespace tests {
 
-constexpr char16_t kSystemCopy[] = u"C:\\WINDOWS\\SYSTEM\\macromed\\flash\\flash.ocx";
-constexpr char16_t kDiscCopy[] = u"D:\\tools\\flash\\flash.ocx";
 
 class SimMachine {
  public:
@@ -49,12 +49,7 @@ class SimMachine {
     for (const std::u16string& key : sim::SplitKeyPath(key_path)) node = &node->CreateSubkey(key);
     node->SetValue({name, type, std::move(data)});
   }
-  void SetText(const std::u16string& key_path, const std::u16string& text) {
-    std::string bytes = sim::EncodeWindows1252(text);
-    std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
-    data.push_back(0);
-    SetValue(key_path, u"", 1, std::move(data));
-  }
+  void SetText(const std::u16string& key_path, const std::u16string& text) { tests::SetText(machine_, key_path, text); }
   // A file on a mapped drive, given by its Windows path.
   void CreateFile(const std::u16string& windows_path, std::size_t size = 16) {
     const std::filesystem::path host = *machine_.HostPath(windows_path);
@@ -71,20 +66,14 @@ class SimMachine {
   // A copy of the control: the simulated setup toolkit registers a file that begins as a
   // library image does.
   void CreateControl(const std::u16string& windows_path, std::size_t size) {
-    CreateFile(windows_path, size);
-    std::fstream(*machine_.HostPath(windows_path), std::ios::binary | std::ios::in | std::ios::out) << "MZ";
+    WriteControlFile(*machine_.HostPath(windows_path), size);
   }
 
   // The course on D:\, the current folder: vb5stkit.dll and the control (500,000 bytes) on the
   // disc, the system folder C:\WINDOWS\SYSTEM, and web pages opening in C:\viewer.exe.
   void MakeCourse() {
-    std::filesystem::create_directories(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM"));
-    CreateFile(u"D:\\vb5stkit.dll");
-    CreateControl(kDiscCopy, 500000);
-    CreateProgram(u"C:\\viewer.exe");
-    SetText(u".html", u"htmlfile");
-    SetText(u".htm", u"htmlfile");
-    SetText(u"htmlfile\\shell\\open\\command", u"C:\\viewer.exe -nohome");
+    MakeCourseFiles(root_);
+    RegisterViewer(machine_, u"C:\\viewer.exe -nohome");
     machine_.SetCurrentFolder(u"D:\\");
   }
 
@@ -116,7 +105,6 @@ class SimMachine {
 
 class SimTest : public ::testing::Test, public SimMachine {};
 
-// Test output shows UTF-16 text as UTF-8.
-inline std::string Show(const std::u16string& text) { return sim::ToUtf8(text); }
+using conformance::Show;  // test output shows UTF-16 text as UTF-8
 
 }  // namespace tests

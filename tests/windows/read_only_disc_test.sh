@@ -16,10 +16,8 @@ prefix=${TOLOPEN_PREFIX:-$build/wineprefix}
 view=${TOLOPEN_REGISTRY_VIEW:-}
 control_dll=${TOLOPEN_CONTROL_DLL:-$build/tests/windows/test_control.dll}
 recorder_exe=${TOLOPEN_RECORDER_EXE:-$build/tests/windows/recorder.exe}
-wine_run() {
-  if [ -n "${TOLOPEN_WINE_RUN:-}" ]; then "$TOLOPEN_WINE_RUN" "$@"; else "$source_dir/cmake/wine-run" "$prefix" "$@"; fi
-}
-windows_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
+source "$source_dir/tests/wine_lib.sh"
+clsid_key="HKCR\\CLSID\\$TOLOPEN_TEST_CONTROL_CLSID"
 
 work=$(mktemp -d -p "$build" read-only-disc.XXXXXX)
 disc=$work/disc
@@ -30,7 +28,7 @@ cleanup() {
   rm -rf "$work" "$system/macromed" "$prefix/dosdevices/q:"
   wine_run reg delete 'HKCR\.tolro' /f >/dev/null 2>&1
   wine_run reg delete 'HKCR\TolOpenTest.ReadOnly' /f >/dev/null 2>&1
-  wine_run reg delete 'HKCR\CLSID\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}' /f $view >/dev/null 2>&1
+  wine_run reg delete "$clsid_key" /f $view >/dev/null 2>&1
 }
 trap cleanup EXIT
 source "$(dirname "$0")/../check_lib.sh"
@@ -58,7 +56,7 @@ run_from_q() {
   # A new drive's first run can take Wine some seconds.
   for _ in $(seq 300); do [ -s "$work/record.txt" ] && break; sleep 0.1; done
   received=$(iconv -f UTF-16LE -t UTF-8 "$work/record.txt" 2>/dev/null | tr -d '\r' | tr '\n' '|')
-  registered=$(wine_run reg query 'HKCR\CLSID\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}\InprocServer32' /v RegisteredIn $view |
+  registered=$(wine_run reg query "$clsid_key\\InprocServer32" /v RegisteredIn $view |
                tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 }
 run_from_q

@@ -9,7 +9,8 @@ tool=$3   # the host build's tolopen-sim, which scripts/check builds first
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 source "$source_dir/tests/check_lib.sh"
-wine_run() { "$source_dir/cmake/wine-run" "$build/wineprefix" "$@"; }
+prefix=$build/wineprefix
+source "$source_dir/tests/wine_lib.sh"
 
 [ -x "$tool" ] || { echo "FAILED: $tool is missing (scripts/check builds the host build first)"; exit 1; }
 # Besides Wine's own classes, one whose open command is expandable text outside ASCII.
@@ -18,7 +19,7 @@ wine_run reg add 'HKCR\.tolopenexport' /ve /d TolOpenExport.Type /f >/dev/null
 wine_run reg add 'HKCR\TolOpenExport.Type\shell\open\command' /ve /t REG_EXPAND_SZ \
   /d "\"%ProgramFiles%\\Prohlížeč\\v.exe\" \"%1\"" /f >/dev/null
 mkdir -p "$work/m/c" "$work/m/d"
-wine_run reg export HKCR "Z:$(echo "$work/m/registry.reg" | tr / '\\')" /y >/dev/null
+wine_run reg export HKCR "$(windows_path "$work/m/registry.reg")" /y >/dev/null
 check "reg export writes a version 5 file in UTF-16" bash -c "head -c 2 '$work/m/registry.reg' | od -An -tx1 | grep -q 'ff fe'"
 wine_run "$build/tests/windows/lookups.exe" | tr -d '\r' | LC_ALL=C sort >"$work/wine"
 "$tool" --machine "$work/m" --system-folder 'C:\windows\system32' --lookups | LC_ALL=C sort >"$work/sim"

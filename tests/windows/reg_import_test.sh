@@ -11,8 +11,8 @@ build=$2  # the x86_64 build
 tool=$3   # the host build's tolopen-sim
 work=$(mktemp -d)
 source "$source_dir/tests/check_lib.sh"
-wine_run() { "$source_dir/cmake/wine-run" "$build/wineprefix" "$@"; }
-windows_path() { echo "Z:$1" | tr / '\\'; }
+prefix=$build/wineprefix
+source "$source_dir/tests/wine_lib.sh"
 [ -x "$tool" ] || { echo "FAILED: $tool is missing (scripts/check builds the host build first)"; exit 1; }
 
 header='Windows Registry Editor Version 5.00'

@@ -36,7 +36,7 @@ extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
   GetModuleFileNameA(g_self, path, MAX_PATH);
   GetCurrentDirectoryA(MAX_PATH, folder);
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}\\InprocServer32",
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\" TOLOPEN_TEST_CONTROL_CLSID "\\InprocServer32",
                       0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return E_FAIL;
   }

@@ -17,6 +17,7 @@ DWORD RunAndWait(const std::wstring& program, const std::wstring& argument,
                  const std::wstring& current_folder = std::wstring());
 
 // The key under which the tests' control records where it registered itself from.
-inline constexpr char16_t kTestControlKey[] = u"CLSID\\{6D3C1F0E-7B2A-4E55-9C1D-0A7E5B3F2C91}";
+// (its class identifier comes from tests/wine_lib.sh, through the build)
+inline constexpr char16_t kTestControlKey[] = u"CLSID\\" TOLOPEN_TEST_CONTROL_CLSID;
 
 }  // namespace tests
