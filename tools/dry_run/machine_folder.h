@@ -1,3 +1,8 @@
+// tools/dry_run/: the dry-run product tolopen-sim, a user of the simulated machine's public
+// interface (sim/ knows nothing of it): the machine kept in a folder (here), its registry file in
+// every format Windows exports (registry_file.h), the change journal that sees from above the
+// machine what a run changed (change_journal.h), and the trace (wrappers/tracing_platform.h).
+//
 // The dry run's machine as a folder: DIR/registry.reg is HKEY_CLASSES_ROOT, each one-letter
 // subfolder is the drive of that letter (DIR/c is C:). Setting it up refuses, by name, whatever
 // it cannot model faithfully: no path of the machine leads outside DIR.

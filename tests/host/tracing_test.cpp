@@ -1,0 +1,55 @@
+// The trace that wraps a platform: each call on one line, its arguments by name, its outcome.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/host/sim_fixture.h"
+#include "wrappers/tracing_platform.h"
+
+namespace tests {
+namespace {
+
+class TracingTest : public SimTest {
+ protected:
+  // Runs the launcher of the file-type build under the trace; gives its lines.
+  std::vector<std::string> TracedRun() {
+    MakeCourse();
+    std::vector<std::string> lines;
+    wrappers::TracingPlatform tracing(faults_, [&lines](const std::string& line) { lines.push_back(line); });
+    const platform::ScopedPlatform installed(tracing);
+    mdlMain::Main(mdlMain::kFileTypeOptions);
+    return lines;
+  }
+};
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& part) {
+  for (const std::string& line : lines) {
+    if (line.find(part) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST_F(TracingTest, EveryKindOfCall) {
+  faults_.InjectFault(platform::Operation::kOpenForInput, 32, 1);
+  const std::vector<std::string> lines = TracedRun();
+  const char* const expected[] = {
+      "RegOpenKeyExA root=HKEY_CLASSES_ROOT sub_key=\".html\\\" options=0 access=0x20019 -> ERROR_SUCCESS "
+      "key=HKEY_CLASSES_ROOT\\.html\\",
+      "RegQueryValueExA key=HKEY_CLASSES_ROOT\\.html\\ value_name=\"\" -> ERROR_SUCCESS type=1 data=\"htmlfile\" count=9",
+      "OpenForInput path=\"C:\\WINDOWS\\SYSTEM\\macromed\\flash\\flash.ocx\" -> fails (error 70: Permission denied; "
+      "ERROR_SHARING_VIOLATION)",
+      "GetSystemDirectoryA -> 17 buffer=\"C:\\WINDOWS\\SYSTEM\"",
+      "DLLSelfRegister path=\"C:\\WINDOWS\\SYSTEM\\macromed\\flash\\flash.ocx\" -> 0",
+      "RegSetValueExA key=HKEY_CLASSES_ROOT\\Tolvex Ubra\\ value_name=\"EditFlags\" reserved=0 type=4 "
+      "data=00,00,01,00 count=4 -> ERROR_SUCCESS",
+      "StartProcess command_line=\"C:\\viewer.exe -nohome D:\\index.html\" window_style=1 -> ok",
+  };
+  for (const char* part : expected) EXPECT_TRUE(HasLine(lines, part)) << part;
+  for (const std::string& line : lines) {
+    EXPECT_EQ(line.find("ToAnsi"), std::string::npos) << "the code-page conversions are not traced";
+  }
+}
+
+}  // namespace
+}  // namespace tests
