@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 
 #include "common/result.h"
@@ -52,6 +53,38 @@ void __throw_logic_error(const char*) { EndRun(kInternalError); }
 void __throw_out_of_range_fmt(const char*, ...) { EndRun(kInternalError); }
 
 }  // namespace std
+
+// The three C library routines that the program's strings call, here so that the program imports
+// nothing from msvcrt.dll: one library less to load at every start, and a smaller import table.
+// The compiler must not turn their loops back into calls of the same routines.
+#define TOLOPEN_PLAIN_LOOPS __attribute__((optimize("no-tree-loop-distribute-patterns")))
+extern "C" {
+
+TOLOPEN_PLAIN_LOOPS void* memmove(void* destination, const void* source, std::size_t size) {
+  auto* to = static_cast<unsigned char*>(destination);
+  const auto* from = static_cast<const unsigned char*>(source);
+  if (reinterpret_cast<std::uintptr_t>(to) > reinterpret_cast<std::uintptr_t>(from)) {
+    while (size-- > 0) to[size] = from[size];  // backwards: the source's end may lie under the copy
+  } else {
+    for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
+  }
+  return destination;
+}
+
+TOLOPEN_PLAIN_LOOPS std::size_t strlen(const char* text) {
+  const char* end = text;
+  while (*end != '\0') ++end;
+  return static_cast<std::size_t>(end - text);
+}
+
+TOLOPEN_PLAIN_LOOPS std::size_t wcslen(const wchar_t* text) {
+  const wchar_t* end = text;
+  while (*end != L'\0') ++end;
+  return static_cast<std::size_t>(end - text);
+}
+
+}  // extern "C"
+#undef TOLOPEN_PLAIN_LOOPS
 
 namespace common {
 
