@@ -14,7 +14,7 @@ std::vector<platform::Status> RealFailures(Operation operation) {
   switch (operation) {
 #define TOLOPEN_BRACED(...) {__VA_ARGS__}
 #define TOLOPEN_REAL_FAILURES(Name, Return, Parameters, Arguments, Failure, RealFailures) \
-  case Operation::k##Name:                                                               \
+  case Operation::k##Name:                                                                \
     return std::vector<Status> TOLOPEN_BRACED RealFailures;
     TOLOPEN_PLATFORM_OPERATIONS(TOLOPEN_REAL_FAILURES)
 #undef TOLOPEN_REAL_FAILURES

@@ -53,15 +53,15 @@ class FaultingPlatform final : public platform::Platform {
   const std::vector<long>& FaultedCalls() const { return faulted_calls_; }
   long CallCount() const { return static_cast<long>(call_log_.size()); }
 
-#define TOLOPEN_FAULTING_OVERRIDE(Name, Return, Parameters, Arguments, Failure, RealFailures)                  \
-  Return Name Parameters override {                                                             \
-    const auto status = Enter(platform::Operation::k##Name);                                    \
-    if (!status) return inner_.Name Arguments;                                                  \
-    if constexpr (FailureKind::Failure == FailureKind::kClosedNumberedError ||                  \
-                  FailureKind::Failure == FailureKind::kClosedImportStatus) {                   \
-      static_cast<void>(inner_.Name Arguments);                                                 \
-    }                                                                                           \
-    return Fail<FailureKind::Failure, Return>(*status);                                         \
+#define TOLOPEN_FAULTING_OVERRIDE(Name, Return, Parameters, Arguments, Failure, RealFailures) \
+  Return Name Parameters override {                                                           \
+    const auto status = Enter(platform::Operation::k##Name);                                  \
+    if (!status) return inner_.Name Arguments;                                                \
+    if constexpr (FailureKind::Failure == FailureKind::kClosedNumberedError ||                \
+                  FailureKind::Failure == FailureKind::kClosedImportStatus) {                 \
+      static_cast<void>(inner_.Name Arguments);                                               \
+    }                                                                                         \
+    return Fail<FailureKind::Failure, Return>(*status);                                       \
   }
   TOLOPEN_PLATFORM_OPERATIONS(TOLOPEN_FAULTING_OVERRIDE)
 #undef TOLOPEN_FAULTING_OVERRIDE

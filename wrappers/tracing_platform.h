@@ -27,16 +27,16 @@ class TracingPlatform final : public platform::Platform {
   using Sink = std::function<void(const std::string& line)>;
   TracingPlatform(platform::Platform& inner, Sink sink) : inner_(inner), sink_(std::move(sink)) {}
 
-#define TOLOPEN_TRACING_OVERRIDE(Name, Return, Parameters, Arguments, Failure, RealFailures)          \
-  Return Name Parameters override {                                                     \
-    if (IsConversion(platform::Operation::k##Name)) return inner_.Name Arguments;       \
-    Line line(*this, #Name, #Arguments);                                                \
-    line.Inputs Arguments;                                                              \
-    Return result = inner_.Name Arguments;                                              \
-    line.Outcome(result);                                                               \
-    if (GaveOutputs(result)) line.Outputs Arguments;                                    \
-    line.End();                                                                         \
-    return result;                                                                      \
+#define TOLOPEN_TRACING_OVERRIDE(Name, Return, Parameters, Arguments, Failure, RealFailures) \
+  Return Name Parameters override {                                                          \
+    if (IsConversion(platform::Operation::k##Name)) return inner_.Name Arguments;            \
+    Line line(*this, #Name, #Arguments);                                                     \
+    line.Inputs Arguments;                                                                   \
+    Return result = inner_.Name Arguments;                                                   \
+    line.Outcome(result);                                                                    \
+    if (GaveOutputs(result)) line.Outputs Arguments;                                         \
+    line.End();                                                                              \
+    return result;                                                                           \
   }
   TOLOPEN_PLATFORM_OPERATIONS(TOLOPEN_TRACING_OVERRIDE)
 #undef TOLOPEN_TRACING_OVERRIDE
