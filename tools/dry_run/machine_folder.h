@@ -1,6 +1,6 @@
 // tools/dry_run/: the dry-run product tolopen-sim, a user of the simulated machine's public
 // interface (sim/ knows nothing of it): the machine kept in a folder (here), its registry file in
-// every format Windows exports (registry_file.h), the change journal that sees from above the
+// every format Windows exports (registry_file.h: its reader, its writer), the change journal that sees from above the
 // machine what a run changed (change_journal.h), and the trace (wrappers/tracing_platform.h).
 //
 // The dry run's machine as a folder: DIR/registry.reg is HKEY_CLASSES_ROOT, each one-letter
