@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "common/platform.h"
+#include "common/utf8.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
 #include "start/main.h"
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   machine.MapDrive(u'd', (MachineFolder() / "d").string());
   machine.SetCurrentFolder(u"D:\\");
   tests::RegisterViewer(machine, open_command);
-  machine.SetCommandLineArgument(sim::FromUtf8(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1)));
+  machine.SetCommandLineArgument(common::FromUtf8(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1)));
   {
     const platform::ScopedPlatform installed(machine);
     mdlMain::Main(mdlMain::kDeliveredOptions);

@@ -70,9 +70,9 @@ TEST(RegistryFileTest, ReadsEveryKindOfValue) {
   };
   for (const auto& e : expected) {
     const sim::RegistryValue* value = ValueAt(root, e.path, e.name);
-    ASSERT_NE(value, nullptr) << sim::ToUtf8(e.path) << " " << sim::ToUtf8(e.name);
+    ASSERT_NE(value, nullptr) << common::ToUtf8(e.path) << " " << common::ToUtf8(e.name);
     EXPECT_EQ(value->type, e.type);
-    EXPECT_EQ(value->data, e.data) << sim::ToUtf8(e.name);
+    EXPECT_EQ(value->data, e.data) << common::ToUtf8(e.name);
   }
   const sim::RegistryValue* command = ValueAt(root, u"htmlfile\\shell\\open\\command", u"");
   ASSERT_NE(command, nullptr);
@@ -102,10 +102,10 @@ TEST(RegistryFileTest, WritesWhatItReadsBackInEachFormat) {
     EXPECT_EQ(again.format, format);
     EXPECT_EQ(dry_run::FormatRegistryFile(again, again.classes_root), text);
     EXPECT_NE(again.classes_root.FindSubkey(u"empty key"), nullptr) << "an empty key survives a save";
-    EXPECT_EQ(sim::ToUtf8(again.classes_root.Find({u"Tolvex Ubra", u"shell"})->KeyClass()), "1") << "and a class";
+    EXPECT_EQ(common::ToUtf8(again.classes_root.Find({u"Tolvex Ubra", u"shell"})->KeyClass()), "1") << "and a class";
     for (const auto& entry : key.Values()) {
       const sim::RegistryValue* value = ValueAt(again.classes_root, u"Tolvex Ubra\\shell", entry.second.name);
-      ASSERT_NE(value, nullptr) << sim::ToUtf8(entry.second.name);
+      ASSERT_NE(value, nullptr) << common::ToUtf8(entry.second.name);
       EXPECT_EQ(value->type, entry.second.type);
       EXPECT_EQ(value->data, entry.second.data);
     }
@@ -129,7 +129,7 @@ TEST(RegistryFileTest, ReadsWhatWindowsExports) {
       "export.reg");
   EXPECT_EQ(file.format, dry_run::RegistryFileFormat::kVersion5Utf16);
   EXPECT_TRUE(file.crlf);
-  EXPECT_EQ(sim::ToUtf8(file.write_root), "HKEY_CURRENT_USER\\Software\\Classes");
+  EXPECT_EQ(common::ToUtf8(file.write_root), "HKEY_CURRENT_USER\\Software\\Classes");
   RegistryNode& root = file.classes_root;
   const sim::RegistryValue* html = ValueAt(root, u".html", u"");
   ASSERT_NE(html, nullptr);
@@ -206,8 +206,8 @@ TEST(CodePageTest, Windows1252) {
   EXPECT_EQ(sim::EncodeWindows1252(u"a\u00E9\u20AC\u0416\U0001F600"), "a\xE9\x80??");
   EXPECT_EQ(sim::EncodeWindows1252(u"Prohl\u00ED\u017Ee\u010D \u0159\u016F\u017E\u011B"), "Prohl\xED\x9E" "ec ru\x9E" "e")
       << "a letter Windows-1252 lacks is written as its best fit";
-  EXPECT_EQ(sim::ToUtf8(sim::DecodeWindows1252("\x80\x81\xFF")), "\u20AC\u0081\u00FF");
-  EXPECT_EQ(sim::ToUtf8(sim::FromUtf8("a\xC3\xA9\xF0\x9F\x98\x80\xFFz")), "a\u00E9\U0001F600\uFFFDz");
+  EXPECT_EQ(common::ToUtf8(sim::DecodeWindows1252("\x80\x81\xFF")), "\u20AC\u0081\u00FF");
+  EXPECT_EQ(common::ToUtf8(common::FromUtf8("a\xC3\xA9\xF0\x9F\x98\x80\xFFz")), "a\u00E9\U0001F600\uFFFDz");
 }
 
 }  // namespace

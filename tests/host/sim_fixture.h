@@ -15,6 +15,7 @@
 
 #include "common/error_trap.h"
 #include "common/platform.h"
+#include "common/utf8.h"
 #include "wrappers/faulting_platform.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
@@ -89,7 +90,7 @@ class SimMachine {
     if (started.size() == before) return "(none)";
     EXPECT_EQ(started.size(), before + 1);
     EXPECT_EQ(started.back().window_style, 1);
-    return sim::ToUtf8(started.back().command_line);
+    return common::ToUtf8(started.back().command_line);
   }
   // Where the run first calls an operation (the log's end when it never does).
   std::vector<platform::Operation>::const_iterator FirstCall(platform::Operation operation) const {
