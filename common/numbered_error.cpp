@@ -1,10 +1,9 @@
 #include "common/numbered_error.h"
 
-#include "common/result.h"
-
-#include "common/win32_status.h"
-
 #include <utility>
+
+#include "common/result.h"
+#include "common/win32_status.h"
 
 namespace common {
 namespace {

@@ -29,7 +29,6 @@ namespace platform {
 
 using KeyHandle = std::uintptr_t;  // an open key, or a predefined root key
 
-
 inline constexpr std::uint32_t kClassesRoot = 0x80000000;  // HKEY_CLASSES_ROOT
 
 inline constexpr std::uint32_t kKeyRead = 0x20019;  // KEY_READ

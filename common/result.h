@@ -12,8 +12,9 @@
 //   Use(folder.Value());
 //
 // The checks are the program's own: reading the value of a failure, or the error of a success,
-// and making a failure numbered 0 (common/numbered_error.h) are faults in the code, never outcomes. They end the run
-// (MisusedResult): quietly in the delivered program, by aborting in the tests and tools.
+// and making a failure numbered 0 (common/numbered_error.h) are faults in the code, never
+// outcomes. They end the run (MisusedResult): quietly in the delivered program, by aborting in
+// the tests and tools.
 #pragma once
 
 #include <type_traits>

@@ -3,12 +3,6 @@
 #include <cstdint>
 
 namespace common {
-namespace {
-
-bool IsHighSurrogate(std::uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-}  // namespace
 
 std::string ToUtf8(const std::u16string& text) {
   std::string bytes;

@@ -2,10 +2,14 @@
 // The program itself never needs it: it crosses to Windows in the ANSI code page.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace common {
+
+inline bool IsHighSurrogate(std::uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+inline bool IsLowSurrogate(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // An unpaired surrogate encodes as U+FFFD; invalid UTF-8 decodes as U+FFFD.
 std::string ToUtf8(const std::u16string& text);

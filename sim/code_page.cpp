@@ -16,8 +16,6 @@ constexpr char16_t kHighControls[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
 
@@ -124,7 +122,7 @@ std::string EncodeWindows1252(const std::u16string& text) {
       if (fit != std::end(kBestFit) && fit->character == c) byte = static_cast<char>(fit->byte);
     }
     // A character outside the basic plane is one character: one "?" for its pair.
-    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
+    if (common::IsHighSurrogate(c) && i + 1 < text.size() && common::IsLowSurrogate(text[i + 1])) ++i;
     bytes += byte;
   }
   return bytes;

@@ -208,7 +208,7 @@ platform::Status Machine::ProgramImageStatus(const std::u16string& full) const {
 
 common::Outcome Machine::StartProcess(const std::u16string& command_line, int window_style) {
   const platform::Status status = FindProgram(command_line);
-  if (status != platform::kSuccess) return common::ErrorFromWin32(static_cast<std::uint32_t>(status));
+  if (status != platform::kSuccess) return Failure(status);
   // The command line reaches the process unchanged (as the ANSI or the wide entry passes it).
   started_.push_back({command_line, window_style});
   return {};

@@ -26,10 +26,6 @@ using platform::kERROR_INVALID_DRIVE;
 using platform::kERROR_PATH_NOT_FOUND;
 using platform::kERROR_SHARING_VIOLATION;
 
-// What an operation that fails with a status reports.
-common::NumberedError Failure(platform::Status status) {
-  return common::ErrorFromWin32(static_cast<std::uint32_t>(status));
-}
 
 // The status Windows gives for a write that the host refused: a full disk is a full disk.
 platform::Status WriteFailure(int error) { return error == ENOSPC ? kERROR_DISK_FULL : kERROR_ACCESS_DENIED; }

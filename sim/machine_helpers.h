@@ -12,6 +12,11 @@ namespace sim {
 
 using common::HasDriveLetter;
 
+// What an operation that fails with a status reports, as the run-time library reports it.
+inline common::NumberedError Failure(platform::Status status) {
+  return common::ErrorFromWin32(static_cast<std::uint32_t>(status));
+}
+
 // The names of a path below its drive, with "." dropped and ".." taking its parent's place.
 std::vector<std::u16string> NormalizedNames(const std::u16string& path);
 

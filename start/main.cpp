@@ -31,7 +31,6 @@ void Main(const StartupOptions& options) {
 
   std::u16string document;
   std::u16string extension;
-  std::u16string key_path;
   std::u16string file_type;
   std::u16string open_command;
 

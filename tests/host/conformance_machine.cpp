@@ -49,7 +49,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     options_ = build == Build::kFileType ? mdlMain::kFileTypeOptions : mdlMain::kDeliveredOptions;
     fs::create_directories(*machine_.HostPath(folder));
     CreateFile(folder + u"\\vb5stkit.dll");
-    WriteControl(folder + u"\\tools\\flash\\flash.ocx", 500000);
+    WriteControl(folder + u"\\tools\\flash\\flash.ocx", tests::kDiscControlSize);
   }
 
   LaunchOutcome Launch(const std::u16string& folder, const std::u16string& argument, bool) override {

@@ -58,15 +58,15 @@ common::Result<platform::Status> ChangeJournal::RegCreateKeyExA(
   const common::Result<platform::Status> status =
       inner_.RegCreateKeyExA(root, sub_key, reserved, key_class, options, access, security, key, disposition);
   if (!status || status.Value() != platform::kSuccess) return status;
-  // Every level the call made is a created key, with the class it was given.
-  const KeyPath made = PathBelow(root, sub_key);
-  for (std::size_t depth = existed + 1; depth <= made.size(); ++depth) {
-    const KeyPath level(made.begin(), made.begin() + static_cast<std::ptrdiff_t>(depth));
+  // Every level the call made is a created key, with the class it was given; a made level has
+  // the name the path gave it, so the path walked before the call names every level.
+  for (std::size_t depth = existed + 1; depth <= path.size(); ++depth) {
+    const KeyPath level(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(depth));
     RegistryChange& change = ChangeOf(level);
     change.created = true;
     change.key_class = machine_.ClassesRoot().Find(level)->KeyClass();
   }
-  open_keys_[*key] = made;
+  open_keys_[*key] = path;
   return status;
 }
 

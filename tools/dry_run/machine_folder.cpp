@@ -26,6 +26,10 @@ std::vector<std::pair<std::u16string, std::u16string>> DerivedEnvironment(const 
           {u"CommonProgramFiles", drive + u"\\Program Files\\Common Files"}};
 }
 
+std::string RegistryFilePath(const MachineOptions& options) {
+  return (fs::path(options.folder) / "registry.reg").string();
+}
+
 common::Result<RegistryFile> SetUpMachine(MachineOptions& options, sim::Machine& machine) {
   if (options.current_folder.empty()) {
     options.current_folder = options.program.substr(0, options.program.rfind(u'\\') + 1);
@@ -36,9 +40,7 @@ common::Result<RegistryFile> SetUpMachine(MachineOptions& options, sim::Machine&
                        (fs::exists(options.folder, error) ? "is no folder" : "does not exist"));
   }
   const fs::path machine_folder = fs::canonical(options.folder, error);
-  const std::string registry_file = (fs::path(options.folder) / "registry.reg").string();
-
-  common::Result<RegistryFile> file = LoadRegistryFile(registry_file);
+  common::Result<RegistryFile> file = LoadRegistryFile(RegistryFilePath(options));
   TOLOPEN_RETURN_IF_FAILED(file);
   RegistryFile loaded = std::move(file).Value();
   machine.ClassesRoot() = std::move(loaded.classes_root);

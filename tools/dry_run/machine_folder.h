@@ -31,8 +31,12 @@ struct MachineOptions {
 // The environment a Windows machine with this system folder has, as the trace states it.
 std::vector<std::pair<std::u16string, std::u16string>> DerivedEnvironment(const std::u16string& system_folder);
 
-// Sets `machine` up from the folder and the options; gives the registry file it read. A
-// refusal's description is the message that names the input.
+// The machine's registry file: DIR/registry.reg.
+std::string RegistryFilePath(const MachineOptions& options);
+
+// Sets `machine` up from the folder and the options (a current folder not given becomes the
+// program's); gives the registry file it read. A refusal's description is the message that
+// names the input.
 common::Result<RegistryFile> SetUpMachine(MachineOptions& options, sim::Machine& machine);
 
 }  // namespace dry_run

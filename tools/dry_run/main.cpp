@@ -15,7 +15,6 @@
 #include "common/platform.h"
 #include "common/text.h"
 #include "common/utf8.h"
-#include "registry/registry.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
 #include "start/built_options.h"
@@ -148,9 +147,6 @@ int main(int argc, char** argv) {
   Arguments arguments;
   if (const int usage_error = ParseArguments(argc, argv, arguments); usage_error != 0) return usage_error;
   dry_run::MachineOptions& options = arguments.machine;
-  if (options.current_folder.empty()) {
-    options.current_folder = options.program.substr(0, options.program.rfind(u'\\') + 1);
-  }
 
   sim::Machine machine;
   common::Result<dry_run::RegistryFile> file = dry_run::SetUpMachine(options, machine);
@@ -173,8 +169,7 @@ int main(int argc, char** argv) {
   // just what it created or changed, in the file's own format and encoding. The machine's tree
   // is not taken apart at the end (std::exit): for an exported registry that takes a while.
   if (journal.Changes().empty()) std::exit(0);
-  const std::string registry_file = options.folder + "/registry.reg";
-  const common::Outcome saved = dry_run::SaveChanges(registry_file, file.Value(), machine.ClassesRoot(), journal.Changes());
+  const common::Outcome saved = dry_run::SaveChanges(dry_run::RegistryFilePath(options), file.Value(), machine.ClassesRoot(), journal.Changes());
   if (!saved) std::exit(Refuse(saved.Error(), 1));
   std::exit(0);
 }
