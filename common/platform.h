@@ -30,6 +30,7 @@ namespace platform {
 using KeyHandle = std::uintptr_t;  // an open key, or a predefined root key
 
 inline constexpr std::uint32_t kClassesRoot = 0x80000000;  // HKEY_CLASSES_ROOT
+inline constexpr std::uint32_t kCurrentUser = 0x80000001;  // HKEY_CURRENT_USER
 
 inline constexpr std::uint32_t kKeyRead = 0x20019;  // KEY_READ
 // KEY_READ, KEY_WRITE and KEY_CREATE_LINK together; not KEY_ALL_ACCESS.

@@ -1,4 +1,5 @@
 #include "common/error_trap.h"
+#include "common/numbered_error.h"
 #include "common/platform.h"
 #include "common/text.h"
 #include "filetype/filetype.h"
@@ -11,6 +12,15 @@ using common::ResumeNext;
 
 // FTA_OpenIsSafe: the shell opens documents of the type without asking first.
 constexpr std::int32_t kOpenIsSafe = 0x10000;
+
+// Where the type is written: HKEY_CLASSES_ROOT (for a user with the rights, the machine's
+// classes), or the current user's classes when the machine's refuse the extension's key.
+struct ClassesPlace {
+  std::uint32_t root;
+  std::u16string prefix;  // before each key path
+};
+
+constexpr std::int32_t kRefused = common::kRegistryWriteFailed;
 
 }  // namespace
 
@@ -32,15 +42,24 @@ void RegisterFileType(std::u16string extension, std::u16string file_type_name,
     return DownloadOpenCommand(folder, program_file_name);
   }));
 
+  // The extension's key decides the place of the whole type, so that a run never writes part of
+  // it to the machine's classes and part to the user's.
+  ClassesPlace place{platform::kClassesRoot, u""};
   key_path = extension + u"\\";
-  ResumeNext(mdlRegistry::SetRegistryValue(platform::kClassesRoot, key_path, u"", file_type_name,
-                                           mdlRegistry::kTextValue));
-  key_path = file_type_name + u"\\shell\\open\\command\\";
-  ResumeNext(mdlRegistry::SetRegistryValue(platform::kClassesRoot, key_path, u"", open_command,
-                                           mdlRegistry::kTextValue));
-  key_path = file_type_name + u"\\";
-  ResumeNext(mdlRegistry::SetRegistryValue(platform::kClassesRoot, key_path, u"EditFlags",
-                                           kOpenIsSafe, mdlRegistry::kNumberValue));
+  const common::Outcome extension_written =
+      mdlRegistry::SetRegistryValue(place.root, key_path, u"", file_type_name, mdlRegistry::kTextValue);
+  if (!extension_written && extension_written.Error().Number() == kRefused) {
+    place = ClassesPlace{platform::kCurrentUser, u"Software\\Classes\\"};
+    key_path = place.prefix + extension + u"\\";
+    ResumeNext(mdlRegistry::SetRegistryValue(place.root, key_path, u"", file_type_name, mdlRegistry::kTextValue));
+  } else {
+    ResumeNext(extension_written);
+  }
+  key_path = place.prefix + file_type_name + u"\\shell\\open\\command\\";
+  ResumeNext(mdlRegistry::SetRegistryValue(place.root, key_path, u"", open_command, mdlRegistry::kTextValue));
+  key_path = place.prefix + file_type_name + u"\\";
+  ResumeNext(mdlRegistry::SetRegistryValue(place.root, key_path, u"EditFlags", kOpenIsSafe,
+                                           mdlRegistry::kNumberValue));
 }
 
 }  // namespace mdlAsociace

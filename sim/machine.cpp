@@ -11,15 +11,7 @@
 namespace sim {
 namespace {
 
-// The access rights that only read a key: KEY_READ's, and the registry views KEY_WOW64_*.
-constexpr std::uint32_t kReadAccess = 0x20019 | 0x0300;
-
 namespace fs = std::filesystem;
-
-// What a C string holds: the bytes before the first NUL.
-std::string_view CString(const platform::AnsiString& bytes) {
-  return std::string_view(bytes.c_str());
-}
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
@@ -240,91 +232,6 @@ common::Result<std::u16string> Machine::ExpandEnvironment(const std::u16string& 
     i = close + 1;
   }
   return expanded;
-}
-
-RegistryNode* Machine::KeyOf(platform::KeyHandle key) {
-  if (key == platform::kClassesRoot) return &classes_root_;
-  const auto it = open_keys_.find(key);
-  return it == open_keys_.end() ? nullptr : it->second;
-}
-
-common::Result<platform::Status> Machine::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
-                                        std::uint32_t, std::uint32_t access,
-                                        platform::KeyHandle* key) {
-  key_open_accesses_.push_back(access);
-  RegistryNode* node = KeyOf(root);
-  const platform::Status missing = node == nullptr ? platform::kERROR_INVALID_HANDLE : platform::kERROR_FILE_NOT_FOUND;
-  for (const std::u16string& key_name : SplitKeyPath(DecodeWindows1252(CString(sub_key)))) {
-    if (node != nullptr) node = node->FindSubkey(key_name);
-  }
-  if (node == nullptr) return missing;
-  if (limited_user_ && (access & ~kReadAccess) != 0) return platform::kERROR_ACCESS_DENIED;
-  *key = next_key_;
-  next_key_ += 4;
-  open_keys_[*key] = node;
-  return platform::kSuccess;
-}
-
-common::Result<platform::Status> Machine::RegQueryValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
-                                           std::uint32_t* type, std::uint8_t* data,
-                                           std::uint32_t* count) {
-  const std::u16string name = DecodeWindows1252(CString(value_name));
-  const RegistryNode* node = open_keys_.count(key) != 0 ? KeyOf(key) : nullptr;
-  const RegistryValue* value = node == nullptr ? nullptr : node->FindValue(name);
-  if (value == nullptr) return node == nullptr ? platform::kERROR_INVALID_HANDLE : platform::kERROR_FILE_NOT_FOUND;
-  const auto size = static_cast<std::uint32_t>(value->data.size());
-  if (size > *count) {
-    *count = size;
-    return platform::kERROR_MORE_DATA;
-  }
-  std::copy(value->data.begin(), value->data.end(), data);
-  *count = size;
-  *type = value->type;
-  return platform::kSuccess;
-}
-
-common::Result<platform::Status> Machine::RegCloseKey(platform::KeyHandle key) {
-  const bool was_open = open_keys_.erase(key) != 0;
-  return was_open ? platform::kSuccess : platform::kERROR_INVALID_HANDLE;
-}
-
-common::Result<platform::Status> Machine::RegCreateKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
-                                          std::uint32_t, const platform::AnsiString& key_class,
-                                          std::uint32_t options, std::uint32_t access,
-                                          const platform::SecurityAttributes& security,
-                                          platform::KeyHandle* key, std::uint32_t* disposition) {
-  const std::u16string path = DecodeWindows1252(CString(sub_key));
-  key_creations_.push_back({path, DecodeWindows1252(CString(key_class)), options, access,
-                            security.inherit_handle});
-  RegistryNode* node = KeyOf(root);
-  // A path that begins with "\" names no key that can be created.
-  const platform::Status status = node == nullptr                     ? platform::kERROR_INVALID_HANDLE
-                                  : !path.empty() && path[0] == u'\\' ? platform::kERROR_BAD_PATHNAME
-                                  : limited_user_                      ? platform::kERROR_ACCESS_DENIED  // a limited user creates none
-                                                                       : platform::kSuccess;
-  if (status != platform::kSuccess) return status;
-  bool any_created = false;
-  for (const std::u16string& key_name : SplitKeyPath(path)) {
-    bool created = false;
-    node = &node->CreateSubkey(key_name, &created);
-    if (created) node->SetKeyClass(DecodeWindows1252(CString(key_class)));
-    any_created = any_created || created;
-  }
-  *key = next_key_;
-  next_key_ += 4;
-  open_keys_[*key] = node;
-  *disposition = any_created ? platform::kCreatedNewKey : platform::kOpenedExistingKey;
-  return platform::kSuccess;
-}
-
-common::Result<platform::Status> Machine::RegSetValueExA(platform::KeyHandle key, const platform::AnsiString& value_name,
-                                         std::uint32_t, std::uint32_t type,
-                                         const std::uint8_t* data, std::uint32_t count) {
-  const std::u16string name = DecodeWindows1252(CString(value_name));
-  RegistryNode* node = open_keys_.count(key) != 0 ? KeyOf(key) : nullptr;
-  if (node == nullptr) return platform::kERROR_INVALID_HANDLE;
-  node->SetValue({name, type, std::vector<std::uint8_t>(data, data + count)});
-  return platform::kSuccess;
 }
 
 }  // namespace sim

@@ -22,10 +22,15 @@ namespace sim {
 // The smallest file that the machine starts as a program: the signatures of a PE image.
 std::string ProgramImageStandIn();
 
+// The class identifier of the Flash control: the key its self-registration writes below
+// HKEY_CLASSES_ROOT\CLSID, whose InprocServer32 names the file.
+inline constexpr char16_t kFlashClassId[] = u"{D27CDB6E-AE6D-11cf-96B8-444553540000}";
+
 struct Registration {
   std::u16string path;  // as DLLSelfRegister received it, after the ANSI code page
-  std::int16_t result = 0;  // 0 when the file registered itself
+  std::int16_t result = 0;  // vb5stkit.dll's answer: 0 registered, 5 registered for the user
   std::u16string folder;  // the current folder that the registration ran in
+  bool for_user = false;  // the machine refused, and the control registered itself for the user
 };
 
 struct StartedProcess {
@@ -38,7 +43,13 @@ class Machine final : public platform::Platform {
   Machine();
 
   // --- Setting the machine up ---
+  // The machine's classes (HKEY_LOCAL_MACHINE\Software\Classes; for the dry run, with the user's
+  // classes of its registry file laid over them).
   RegistryNode& ClassesRoot() { return classes_root_; }
+  // The current user's classes (HKEY_CURRENT_USER\Software\Classes, created when missing): what
+  // a run registers for the user alone. HKEY_CLASSES_ROOT shows a key of theirs over the
+  // machine's of the same path.
+  RegistryNode& UserClasses();
   // Drive `letter` (A-Z, either case) shows the host folder `host_folder`.
   void MapDrive(char16_t letter, std::string host_folder);
   // The running executable's full path, for example "D:\tolOpen.exe".
@@ -55,9 +66,13 @@ class Machine final : public platform::Platform {
   // Another program reads the file and shares it for reading only: it can be read, not replaced.
   void HoldForReading(const std::u16string& path);
   void SetEnvironmentVariable(const std::u16string& name, std::u16string value);
-  // A limited user: the classes root refuses every open and creation that asks for more than
-  // reading (ERROR_ACCESS_DENIED), as the machine's classes do for a user without rights there.
+  // A limited user (a standard user, or an administrator whose program was not elevated): the
+  // machine's classes refuse every open and creation that asks for more than reading, and the
+  // system folder every folder and file made or replaced (ERROR_ACCESS_DENIED); the user's
+  // classes take both.
   void SetLimitedUser(bool limited) { limited_user_ = limited; }
+  // Every control's DllRegisterServer reports a failure (E_ACCESSDENIED), also for the user.
+  void SetServerRefuses(bool refuses) { server_refuses_ = refuses; }
 
   // --- Observing it ---
   // The creations that RegCreateKeyExA was asked for, in order, with what they were given.
@@ -121,7 +136,17 @@ class Machine final : public platform::Platform {
   common::Result<std::int16_t> DLLSelfRegister(const platform::AnsiString& path) override;
 
  private:
-  RegistryNode* KeyOf(platform::KeyHandle key);
+  // Where a key path below a root lies: the key (null when missing), whether it is one of the
+  // machine's classes, and whether the root is a key at all.
+  struct KeyPlace {
+    RegistryNode* node;
+    bool machine_wide;
+    bool root_valid;
+  };
+  KeyPlace Find(platform::KeyHandle root, const std::vector<std::u16string>& names);
+  platform::KeyHandle Open(RegistryNode* node, bool machine_wide);
+  RegistryNode* UserClassesIfAny();
+  bool WriteServerKey(const std::u16string& file, bool for_user);
   // The file that a command line starts, found as CreateProcess finds it, or a status.
   platform::Status FindProgram(const std::u16string& command_line) const;
   std::vector<std::u16string> ProgramSearchFolders() const;
@@ -154,9 +179,15 @@ class Machine final : public platform::Platform {
   std::vector<KeyCreation> key_creations_;
   std::vector<std::uint32_t> key_open_accesses_;
   bool limited_user_ = false;
+  bool server_refuses_ = false;
+  RegistryNode current_user_;  // HKEY_CURRENT_USER
   std::map<std::u16string, std::pair<std::u16string, std::u16string>> environment_;
 
-  std::map<platform::KeyHandle, RegistryNode*> open_keys_;
+  struct OpenKey {
+    RegistryNode* node;
+    bool machine_wide;
+  };
+  std::map<platform::KeyHandle, OpenKey> open_keys_;
   platform::KeyHandle next_key_ = 0x1000;
 
   std::vector<StartedProcess> started_;

@@ -107,8 +107,12 @@ bool Machine::IsFolder(const std::u16string& windows_path) const {
 }
 
 bool Machine::IsReadOnly(const std::u16string& full) const {
-  return std::find(read_only_drives_.begin(), read_only_drives_.end(), FoldCase(full[0])) !=
-         read_only_drives_.end();
+  const std::u16string system = FoldCase(system_folder_);
+  const std::u16string folded = FoldCase(full);
+  const bool in_system_folder = folded.compare(0, system.size(), system) == 0 &&
+                                (folded.size() == system.size() || folded[system.size()] == u'\\');
+  return (limited_user_ && in_system_folder) ||
+         std::find(read_only_drives_.begin(), read_only_drives_.end(), FoldCase(full[0])) != read_only_drives_.end();
 }
 
 bool Machine::IsLocked(const std::u16string& full) const {
@@ -234,27 +238,6 @@ common::Result<std::uint32_t> Machine::GetSystemDirectoryA(platform::AnsiString&
   std::copy(folder.begin(), folder.end(), buffer.begin());
   buffer[folder.size()] = '\0';
   return static_cast<std::uint32_t>(folder.size());
-}
-
-common::Result<std::int16_t> Machine::DLLSelfRegister(const platform::AnsiString& path) {
-  const std::u16string name = DecodeWindows1252(std::string_view(path.c_str()));
-  // The library is found beside the program or in the system folder.
-  const std::u16string program_folder = program_path_.substr(0, program_path_.rfind(u'\\'));
-  if (!IsFile(program_folder + u"\\vb5stkit.dll") && !IsFile(system_folder_ + u"\\vb5stkit.dll")) {
-    return common::NumberedError(common::kErrorInLoadingDll);
-  }
-  // As vb5stkit.dll answers: 1 for no path, 2 for a file that cannot be loaded as a library (a
-  // library image begins with "MZ"); a library is taken to register itself.
-  std::u16string full;
-  std::int16_t result = name.empty() ? 1 : 2;
-  if (!name.empty() && Resolve(name, &full) == platform::kSuccess &&
-      ReadableFileStatus(full) == platform::kSuccess) {
-    char image[2] = {};
-    std::ifstream(*HostPath(full), std::ios::binary).read(image, 2);
-    if (image[0] == 'M' && image[1] == 'Z') result = 0;
-  }
-  registrations_.push_back({name, result, FolderOfDrive(current_drive_)});
-  return result;
 }
 
 }  // namespace sim

@@ -91,6 +91,7 @@ void TracingPlatform::Line::AddNumber(const std::string& name, long long value, 
 
 std::string TracingPlatform::Line::KeyName(long long handle) const {
   if (handle == static_cast<long long>(platform::kClassesRoot)) return "HKEY_CLASSES_ROOT";
+  if (handle == static_cast<long long>(platform::kCurrentUser)) return "HKEY_CURRENT_USER";
   const auto known = tracer_.key_names_.find(handle);
   return known != tracer_.key_names_.end() ? known->second : "key " + std::to_string(handle);
 }

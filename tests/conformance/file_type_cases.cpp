@@ -38,5 +38,24 @@ TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
   }
 }
 
+// Where the machine's classes refuse the type, the whole of it goes to the user's classes.
+TEST(ConformanceFileType, AStandardUserRegistersTheTypeForTheUser) {
+  if (!Selected("file type for a standard user")) return;
+  const auto machine = NewMachine();
+  machine->SetClassesValue(u".tolopentest", u"", 1, std::string("TolOpenTest.Document", 21));
+  machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", 1,
+                           Show(u"\"" + machine->Viewer() + u"\"") + '\0');
+  const std::u16string disc = machine->DiscRoot() + u"\\disc";
+  machine->MakeDisc(disc, Build::kFileType);
+  machine->SetStandardUser(true);
+  EXPECT_FALSE(machine->Launch(disc, u"page.tolopentest").viewer_command_line.empty()) << "the viewer starts";
+  EXPECT_FALSE(machine->GetClassesValue(u".tv1", u"").exists) << "the machine's classes stay as they were";
+  EXPECT_FALSE(machine->GetClassesValue(u"Tolvex Ubra", u"EditFlags").exists);
+  EXPECT_EQ(machine->GetClassesValue(u".tv1", u"", Classes::kUser).data, std::string("Tolvex Ubra", 12));
+  EXPECT_EQ(machine->GetClassesValue(u"Tolvex Ubra\\shell\\open\\command", u"", Classes::kUser).data,
+            Show(Expand(*machine, u"{disc}\\Download\\tolDownload.exe %1", disc)) + '\0');
+  EXPECT_EQ(machine->GetClassesValue(u"Tolvex Ubra", u"EditFlags", Classes::kUser).data, std::string("\0\0\1\0", 4));
+}
+
 }  // namespace
 }  // namespace conformance

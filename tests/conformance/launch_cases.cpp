@@ -217,5 +217,64 @@ TEST(ConformanceControl, WhereTheCopyCannotBeMadeOrAPieceIsMissing) {
   }
 }
 
+// A standard user (and an administrator whose program was not elevated) may not write the
+// machine's classes: the control registers itself for that user alone, from where the run found
+// it, and the machine's classes stay as they were. An administrator's run registers it for every
+// user and writes nothing for the user.
+TEST(ConformanceControl, WhoseClassesTheRegistrationLandsIn) {
+  const struct {
+    const char* what;
+    bool standard_user;
+    void (*arrange)(Course&);
+    const char16_t* machine_wide;  // "" when the machine's classes name no file
+    const char16_t* for_user;      // "" when the user's classes name no file
+  } cases[] = {
+      {"an administrator", false, [](Course&) {}, u"{system}\\macromed\\flash\\flash.ocx", u""},
+      {"a standard user, the copy refused", true, [](Course& c) {
+         c.machine->WriteFile(c.machine->SystemFolder() + u"\\macromed\\flash", 10);
+       }, u"", u"{disc}\\tools\\flash\\flash.ocx"},
+      {"a standard user, an administrator's copy in place", true, [](Course& c) {
+         c.machine->WriteControl(c.Destination(), 500000);
+       }, u"", u"{system}\\macromed\\flash\\flash.ocx"},
+      {"a standard user, a control that refuses both ways", true, [](Course& c) {
+         c.machine->MakeControlRefuse();
+       }, u"", u""},
+  };
+  for (const auto& c : cases) {
+    if (!Selected(c.what)) continue;
+    Course course;
+    c.arrange(course);
+    course.machine->SetStandardUser(c.standard_user);
+    const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest");
+    EXPECT_EQ(Show(run.registered), Show(course.Expected(c.machine_wide))) << c.what << ": the machine's classes";
+    EXPECT_EQ(Show(run.registered_for_user), Show(course.Expected(c.for_user))) << c.what << ": the user's classes";
+    EXPECT_EQ(Show(run.viewer_command_line), Show(course.Expected(u"\"{viewer}\" -nohome {disc}\\page.tolopentest")))
+        << c.what << ": the viewer starts all the same";
+  }
+}
+
+// A user's registration lies over the machine's in what that user sees. An administrator's later
+// run leaves it as it is; the user's next run registers the control for the user again, from the
+// copy the administrator put in place.
+TEST(ConformanceControl, AnAdministratorAfterAStandardUser) {
+  if (!Selected("an administrator after a standard user")) return;
+  Course course;
+  const std::u16string in_the_way = course.machine->SystemFolder() + u"\\macromed\\flash";
+  course.machine->WriteFile(in_the_way, 10);
+  course.machine->SetStandardUser(true);
+  const LaunchOutcome user = course.machine->Launch(course.disc, u"page.tolopentest");
+  EXPECT_EQ(Show(user.registered_for_user), Show(course.DiscControl())) << "a standard user";
+
+  course.machine->RemoveFile(in_the_way);
+  course.machine->SetStandardUser(false);
+  const LaunchOutcome administrator = course.machine->Launch(course.disc, u"page.tolopentest");
+  EXPECT_EQ(Show(administrator.registered), Show(course.Destination())) << "an administrator";
+  EXPECT_EQ(Show(administrator.registered_for_user), Show(course.DiscControl())) << "the user's registration stays";
+
+  course.machine->SetStandardUser(true);
+  const LaunchOutcome again = course.machine->Launch(course.disc, u"page.tolopentest");
+  EXPECT_EQ(Show(again.registered_for_user), Show(course.Destination())) << "the standard user again";
+}
+
 }  // namespace
 }  // namespace conformance

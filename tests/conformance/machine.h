@@ -26,15 +26,21 @@ struct ClassesValue {
 
 // What one run of the launcher left: the viewer's command line and current folder ("" when no
 // viewer started) and the show state its window was given (STARTUPINFO's, as the viewer reads
-// it; -1 when none was given), the control file that registered itself ("" when none did) and
-// the current folder it did so in.
+// it; -1 when none was given), the control file that this run registered in the machine's classes
+// ("" when none did) and the current folder it did so in, and the file that the current user's
+// classes name for the control after the run ("" when they name none).
 struct LaunchOutcome {
   std::u16string viewer_command_line;
   std::u16string viewer_folder;
   int viewer_show_state = -1;
   std::u16string registered;
   std::u16string registered_in;
+  std::u16string registered_for_user;
 };
+
+// Whose classes a look reads: the machine's (HKEY_LOCAL_MACHINE\Software\Classes) or the current
+// user's (HKEY_CURRENT_USER\Software\Classes).
+enum class Classes { kMachine, kUser };
 
 // The builds of the launcher that a disc can hold.
 enum class Build { kDelivered, kFileType };
@@ -72,6 +78,13 @@ class Machine {
   // A course disc in `folder`: the launcher of that build, vb5stkit.dll beside it, and the
   // control as tools\flash\flash.ocx, 500,000 bytes long.
   virtual void MakeDisc(const std::u16string& folder, Build build = Build::kDelivered) = 0;
+  // A standard user (or an administrator whose program was not elevated) from now on, or an
+  // administrator again: the machine's classes refuse writes to the keys that the launcher and
+  // the control write (under Wine: those keys, made beforehand with a DACL that lets everyone
+  // only read); the user's classes take them.
+  virtual void SetStandardUser(bool standard) = 0;
+  // The control refuses to register itself, machine-wide and for the user (E_ACCESSDENIED).
+  virtual void MakeControlRefuse() = 0;
 
   // --- Running ---
   // Starts the disc's launcher with the argument text, its folder as the current folder, and
@@ -82,7 +95,8 @@ class Machine {
   virtual platform::Platform& Platform() = 0;
 
   // --- Looking at it ---
-  virtual ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name) = 0;
+  virtual ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name,
+                                       Classes whose = Classes::kMachine) = 0;
   virtual std::u16string KeyClass(const std::u16string& key) = 0;
   virtual long long FileSize(const std::u16string& path) = 0;  // -1 when it does not exist
   virtual bool IsReadOnly(const std::u16string& path) = 0;

@@ -52,6 +52,9 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     WriteControl(folder + u"\\tools\\flash\\flash.ocx", tests::kDiscControlSize);
   }
 
+  void SetStandardUser(bool standard) override { machine_.SetLimitedUser(standard); }
+  void MakeControlRefuse() override { machine_.SetServerRefuses(true); }
+
   LaunchOutcome Launch(const std::u16string& folder, const std::u16string& argument, bool) override {
     machine_.SetCurrentFolder(folder);
     const std::size_t registrations = machine_.Registrations().size();
@@ -63,17 +66,19 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     }
     for (std::size_t i = registrations; i < machine_.Registrations().size(); ++i) {
       const sim::Registration& registration = machine_.Registrations()[i];
-      if (registration.result == 0) {
+      if (registration.result == 0 && !registration.for_user) {
         run.registered = registration.path;
         run.registered_in = registration.folder;
       }
     }
+    run.registered_for_user = ServerFile(Classes::kUser);
     return run;
   }
   platform::Platform& Platform() override { return machine_; }
 
-  ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name) override {
-    const sim::RegistryNode* node = machine_.ClassesRoot().Find(sim::SplitKeyPath(key));
+  ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name, Classes whose) override {
+    sim::RegistryNode& classes = whose == Classes::kMachine ? machine_.ClassesRoot() : machine_.UserClasses();
+    const sim::RegistryNode* node = classes.Find(sim::SplitKeyPath(key));
     const sim::RegistryValue* value = node == nullptr ? nullptr : node->FindValue(name);
     if (value == nullptr) return {};
     return {true, value->type, std::string(value->data.begin(), value->data.end())};
@@ -87,6 +92,16 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     return (fs::status(*machine_.HostPath(path), error).permissions() & fs::perms::owner_write) == fs::perms::none;
   }
   bool UnderWine() override { return false; }
+
+ private:
+  // The file that the control's class key names in those classes, without its NUL.
+  std::u16string ServerFile(Classes whose) {
+    const std::string data = GetClassesValue(kServerKey, u"", whose).data;
+    std::u16string file;
+    for (const char c : data.substr(0, data.find('\0'))) file += static_cast<char16_t>(static_cast<unsigned char>(c));
+    return file;
+  }
+  const std::u16string kServerKey = std::u16string(u"CLSID\\") + sim::kFlashClassId + u"\\InprocServer32";
   long long FileSize(const std::u16string& path) override {
     std::error_code error;
     const auto size = fs::file_size(*machine_.HostPath(path), error);

@@ -75,22 +75,36 @@ TEST_F(RegistryTest, WriteRefusalsRaise40153) {
   EXPECT_EQ(machine_.OpenKeyCount(), 0u);
 }
 
-// The values themselves are in the conformance suite; here, the order of the three writes, and
-// that a failed one does not stop the next.
+// The values themselves are in the conformance suite; here, the order of the writes, that a
+// failed one does not stop the next, and that a refused extension key sends the whole type to the
+// user's classes (the refused creation itself never reaches the machine).
 TEST(FileTypeTest, ThreeEntriesInOrderEachTried) {
-  for (int failing = 0; failing <= 3; ++failing) {
+  const std::vector<std::string> machine_wide = {".tv1\\", "Tolvex Ubra\\shell\\open\\command\\", "Tolvex Ubra\\"};
+  const std::vector<std::string> for_user = {"Software\\Classes\\.tv1\\",
+                                             "Software\\Classes\\Tolvex Ubra\\shell\\open\\command\\",
+                                             "Software\\Classes\\Tolvex Ubra\\"};
+  const struct {
+    int failing;  // the creation refused (0: none)
+    std::vector<std::string> created;
+    int attempts;
+  } cases[] = {
+      {0, machine_wide, 3},
+      {1, for_user, 4},
+      {2, {machine_wide[0], machine_wide[2]}, 3},
+      {3, {machine_wide[0], machine_wide[1]}, 3},
+  };
+  for (const auto& c : cases) {
     SimMachine fresh;
-    if (failing > 0) fresh.faults_.InjectFault(platform::Operation::kRegCreateKeyExA, 5, failing);
+    if (c.failing > 0) fresh.faults_.InjectFault(platform::Operation::kRegCreateKeyExA, 5, c.failing);
     mdlAsociace::RegisterFileType(u".tv1", u"Tolvex Ubra", u"tolDownload.exe");
     std::vector<std::string> order;
     for (const auto& creation : fresh.machine_.KeyCreations()) order.push_back(Show(creation.path));
-    std::vector<std::string> expected = {".tv1\\", "Tolvex Ubra\\shell\\open\\command\\", "Tolvex Ubra\\"};
-    if (failing > 0) expected.erase(expected.begin() + (failing - 1));
-    EXPECT_EQ(order, expected) << "write " << failing << " failed";
+    EXPECT_EQ(order, c.created) << "write " << c.failing << " refused";
     EXPECT_EQ(std::count(fresh.faults_.CallLog().begin(), fresh.faults_.CallLog().end(),
-                         platform::Operation::kRegCreateKeyExA), 3)
-        << "write " << failing << " failed: each write is tried";
-    EXPECT_EQ(fresh.machine_.ClassesRoot().FindSubkey(u".tv1") != nullptr, failing != 1);
+                         platform::Operation::kRegCreateKeyExA), c.attempts)
+        << "write " << c.failing << " refused: each write is tried";
+    EXPECT_EQ(fresh.machine_.ClassesRoot().FindSubkey(u".tv1") != nullptr, c.failing != 1);
+    EXPECT_EQ(fresh.machine_.UserClasses().FindSubkey(u".tv1") != nullptr, c.failing == 1);
     EXPECT_EQ(fresh.machine_.OpenKeyCount(), 0u);
   }
 }

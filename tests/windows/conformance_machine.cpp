@@ -4,6 +4,7 @@
 // (a key that was there keeps its former values), the system folder's macromed, its files.
 #include "tests/windows/wine.h"
 
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
@@ -77,11 +78,21 @@ std::string ReadFileBytes(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// A value under HKEY_CLASSES_ROOT with the ANSI API.
-ClassesValue ReadClassesValue(const std::string& key, const std::string& name) {
+// The classes as a case reads them: HKEY_CLASSES_ROOT (what the launcher sees), the machine's
+// or the current user's.
+enum class View { kMerged, kMachine, kUser };
+std::string InView(View view, const std::string& key) {
+  return view == View::kMerged ? key : "Software\\Classes\\" + key;
+}
+HKEY RootOf(View view) {
+  return view == View::kMerged ? HKEY_CLASSES_ROOT : view == View::kMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+// A value of the classes with the ANSI API.
+ClassesValue ReadClassesValue(const std::string& key, const std::string& name, View view = View::kMerged) {
   ClassesValue value;
   HKEY handle = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return value;
+  if (RegOpenKeyExA(RootOf(view), InView(view, key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return value;
   char data[2048];
   DWORD size = sizeof data;
   DWORD type = 0;
@@ -104,12 +115,16 @@ void WriteClassesValue(const std::string& key, const std::string& name, DWORD ty
 }
 
 // A REG_SZ value written by the tests' control, without its NUL; "" when there is none.
-std::u16string ControlText(const char* name) {
-  const std::string data = ReadClassesValue(Narrow(tests::kTestControlKey) + "\\InprocServer32", name).data;
+std::u16string ControlText(const char* name, View view) {
+  const std::string data = ReadClassesValue(Narrow(tests::kTestControlKey) + "\\InprocServer32", name, view).data;
   return std::u16string(data.begin(), std::find(data.begin(), data.end(), '\0'));
 }
 
 // The keys that cases write below, and those the launcher writes; removed before and after.
+// The keys that the machine's classes refuse a standard user in the cases: the control's class
+// key and the course type's two.
+const std::u16string kControlServerKey = std::u16string(tests::kTestControlKey) + u"\\InprocServer32";
+const char16_t* const kRefusedKeys[] = {kControlServerKey.c_str(), u".tv1", u"Tolvex Ubra"};
 const char16_t* const kOwnKeys[] = {u"TolOpenTest.Conformance", u"TolOpenTest.Missing", u"TolOpenTest.Document",
                                     u".tolopentest", u".tv1", u"Tolvex Ubra", tests::kTestControlKey};
 
@@ -120,6 +135,7 @@ class WineMachine final : public Machine {
     CreateDirectoryW(scratch_.c_str(), nullptr);
   }
   ~WineMachine() override {
+    Unlock();
     SetCurrentDirectoryW(initial_folder_.c_str());
     for (const HANDLE held : held_) CloseHandle(held);
     for (const std::wstring& name : environment_) SetEnvironmentVariableW(name.c_str(), nullptr);
@@ -187,9 +203,12 @@ class WineMachine final : public Machine {
     const std::wstring disc = W(folder);
     DeleteFileW(record_.c_str());
     SetEnvironmentVariableW(L"TOLOPEN_RECORDER_OUT", record_.c_str());
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, Narrow(tests::kTestControlKey).c_str());
+    // The machine-wide registration of an earlier run goes (a locked key has none to lose).
+    if (locked_.empty()) RegDeleteTreeA(HKEY_CLASSES_ROOT, Narrow(tests::kTestControlKey).c_str());
+    ExpectLocked();
     EXPECT_EQ(tests::RunAndWait(disc + L"\\tolOpen.exe", W(argument), disc), 0u) << "tolOpen.exe ends normally";
-    LaunchOutcome run{u"", u"", -1, ControlText(""), ControlText("RegisteredIn")};
+    LaunchOutcome run{u"", u"", -1, ControlText("", View::kMachine), ControlText("RegisteredIn", View::kMachine),
+                      ControlText("", View::kUser)};
     // The recorder writes its command line and current folder, one per line. A viewer that was
     // started reports within moments; one that was not is waited for briefly.
     for (int look = 0; look < (viewer_expected ? 200 : 20); ++look, Sleep(50)) {
@@ -207,9 +226,33 @@ class WineMachine final : public Machine {
   }
   platform::Platform& Platform() override { return windows_; }
 
-  ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name) override {
-    return ReadClassesValue(Narrow(key), Narrow(name));
+  ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name, Classes whose) override {
+    return ReadClassesValue(Narrow(key), Narrow(name), whose == Classes::kMachine ? View::kMachine : View::kUser);
   }
+
+  // Wine has no User Account Control, but it holds a key to its DACL: the keys that the control
+  // and the launcher write are made in the machine's classes with one that lets everyone only
+  // read. Wine keeps that only in its running server, so the lock is checked before a run; the
+  // handles opened before the lock take it off again.
+  void SetStandardUser(bool standard) override {
+    if (!standard) {
+      Unlock();
+      return;
+    }
+    PSECURITY_DESCRIPTOR read_only = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &read_only,
+                                                                     nullptr));
+    for (const char16_t* key : kRefusedKeys) {
+      HKEY handle = nullptr;
+      ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, InView(View::kMachine, Narrow(key)).c_str(), 0, nullptr, 0,
+                                KEY_ALL_ACCESS, nullptr, &handle, nullptr), ERROR_SUCCESS) << Show(key);
+      locked_.push_back(handle);
+      EXPECT_EQ(RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, read_only), ERROR_SUCCESS) << Show(key);
+    }
+    LocalFree(read_only);
+    ExpectLocked();
+  }
+  void MakeControlRefuse() override { SetEnvironment(u"TOLOPEN_CONTROL_ANSWER", u"80070005"); }
   std::u16string KeyClass(const std::u16string& key) override {
     HKEY handle = nullptr;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, Narrow(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
@@ -239,13 +282,37 @@ class WineMachine final : public Machine {
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream(fs::path(path), std::ios::binary) << bytes;
   }
+  // Each locked key refuses a write, as it must for the run to prove anything.
+  void ExpectLocked() {
+    if (locked_.empty()) return;
+    for (const char16_t* key : kRefusedKeys) {
+      HKEY probe = nullptr;
+      EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, Narrow(key).c_str(), 0, KEY_SET_VALUE, &probe), ERROR_ACCESS_DENIED)
+          << Show(key) << ": the lock refuses a write";
+      if (probe != nullptr) RegCloseKey(probe);
+    }
+  }
+  void Unlock() {
+    SECURITY_DESCRIPTOR open{};
+    InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);  // no DACL: everyone may do everything
+    for (const HKEY handle : locked_) {
+      RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, &open);
+      RegCloseKey(handle);
+    }
+    locked_.clear();
+  }
   static void Clean() {
     const std::wstring macromed = SystemFolderW() + L"\\macromed";
     SetFileAttributesW((macromed + L"\\flash").c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesW((macromed + L"\\flash\\flash.ocx").c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW((macromed + L"\\flash").c_str());  // a case may put a file in the folder's place
     RemoveTree(macromed);
-    for (const char16_t* key : kOwnKeys) RegDeleteTreeA(HKEY_CLASSES_ROOT, Narrow(key).c_str());
+    for (const char16_t* key : kOwnKeys) {
+      for (const View view : {View::kMerged, View::kMachine, View::kUser}) {
+        RegDeleteTreeA(RootOf(view), InView(view, Narrow(key)).c_str());
+      }
+    }
   }
 
   const std::wstring initial_folder_ = [] {
@@ -264,6 +331,7 @@ class WineMachine final : public Machine {
   std::map<std::pair<std::string, std::string>, ClassesValue> saved_;
   std::set<std::wstring> environment_;
   std::vector<HANDLE> held_;
+  std::vector<HKEY> locked_;
 };
 
 }  // namespace

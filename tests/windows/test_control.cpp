@@ -4,7 +4,9 @@
 // Small, so that a case can pad a copy to the length it needs (a real control is about half a
 // megabyte; bytes after its image do not keep a DLL from loading). Where TOLOPEN_CONTROL_ANSWER
 // holds a failure (hexadecimal, such as 80070005 for E_ACCESSDENIED), it registers nothing and
-// answers that, as a server does that cannot write its keys.
+// answers that, as a server does that cannot write its keys. A key it may not write makes it
+// answer what that write answered, as an HRESULT (E_ACCESSDENIED for a refused one), as servers
+// made with ATL do.
 #include <objbase.h>
 #include <windows.h>
 
@@ -36,10 +38,9 @@ extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
   GetModuleFileNameA(g_self, path, MAX_PATH);
   GetCurrentDirectoryA(MAX_PATH, folder);
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\" TOLOPEN_TEST_CONTROL_CLSID "\\InprocServer32",
-                      0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-    return E_FAIL;
-  }
+  const LONG status = RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\" TOLOPEN_TEST_CONTROL_CLSID "\\InprocServer32",
+                                      0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
   RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), static_cast<DWORD>(lstrlenA(path) + 1));
   RegSetValueExA(key, "RegisteredIn", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder),
                  static_cast<DWORD>(lstrlenA(folder) + 1));

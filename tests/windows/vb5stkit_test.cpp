@@ -10,7 +10,8 @@ namespace {
 
 using DLLSelfRegisterFunction = SHORT(WINAPI*)(LPCSTR);
 
-// 0 only when the file registered itself.
+// 0 when the file registered itself machine-wide, 5 when the machine refused and it registered
+// itself for the user; a refusal is retried for the user, no other failure.
 TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
   const HMODULE library = LoadLibraryW(BuildFile(VB5STKIT_DLL).c_str());
   ASSERT_NE(library, nullptr);
@@ -23,6 +24,7 @@ TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
     std::string path;  // below the machine's disc root when relative
     SHORT expected;
     const char16_t* server_answer = u"";  // a failure the server reports instead of registering
+    bool standard_user = false;
   } cases[] = {
       {"a self-registering server", ansi(BuildFile(TEST_CONTROL_DLL)), 0},
       {"no path", "", 1},
@@ -31,17 +33,22 @@ TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
       {"a DLL without DllRegisterServer", ansi(BuildFile(VB5STKIT_DLL)), 3},
       {"a server that reports E_ACCESSDENIED", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"80070005"},
       {"a server that reports E_FAIL", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"80004005"},
+      {"a standard user", ansi(BuildFile(TEST_CONTROL_DLL)), 5, u"", true},
+      {"a standard user, a server that refuses both ways", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"80070005", true},
   };
   for (const auto& c : cases) {
     const auto machine = conformance::NewMachine();  // removes what an earlier case registered
     if (*c.server_answer != u'\0') machine->SetEnvironment(u"TOLOPEN_CONTROL_ANSWER", c.server_answer);
+    machine->SetStandardUser(c.standard_user);
     const std::u16string root = machine->DiscRoot();
     machine->WriteFile(root + u"\\text.ocx", 16);
     const std::string path = c.path.rfind("\\", 0) == 0 ? conformance::Show(root) + c.path : c.path;
     EXPECT_EQ(self_register(path.c_str()), c.expected) << c.what;
     const std::u16string server = std::u16string(kTestControlKey) + u"\\InprocServer32";
     EXPECT_EQ(machine->GetClassesValue(server, u"").exists, c.expected == 0)
-        << c.what << ": only the server's own call registers it";
+        << c.what << ": only the server's own call registers it machine-wide";
+    EXPECT_EQ(machine->GetClassesValue(server, u"", conformance::Classes::kUser).exists, c.expected == 5)
+        << c.what << ": for the user only when the machine refused";
   }
   FreeLibrary(library);
 }

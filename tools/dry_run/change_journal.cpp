@@ -4,11 +4,13 @@
 
 namespace dry_run {
 
-ChangeJournal::KeyPath ChangeJournal::PathBelow(platform::KeyHandle root, const platform::AnsiString& sub_key) const {
+std::optional<ChangeJournal::KeyPath> ChangeJournal::PathBelow(platform::KeyHandle root,
+                                                              const platform::AnsiString& sub_key) const {
   KeyPath path;
   if (root != platform::kClassesRoot) {
     const auto open = open_keys_.find(root);
-    if (open != open_keys_.end()) path = open->second;
+    if (open == open_keys_.end()) return std::nullopt;
+    path = open->second;
   }
   const sim::RegistryNode* node = machine_.ClassesRoot().Find(path);
   for (std::u16string name : sim::SplitKeyPath(sim::DecodeWindows1252(sub_key.c_str()))) {
@@ -38,9 +40,9 @@ RegistryChange& ChangeJournal::ChangeOf(const KeyPath& path) {
 common::Result<platform::Status> ChangeJournal::RegOpenKeyExA(platform::KeyHandle root, const platform::AnsiString& sub_key,
                                                               std::uint32_t options, std::uint32_t access,
                                                               platform::KeyHandle* key) {
-  const KeyPath path = PathBelow(root, sub_key);
+  const std::optional<KeyPath> path = PathBelow(root, sub_key);
   const common::Result<platform::Status> status = inner_.RegOpenKeyExA(root, sub_key, options, access, key);
-  if (status && status.Value() == platform::kSuccess) open_keys_[*key] = path;
+  if (path && status && status.Value() == platform::kSuccess) open_keys_[*key] = *path;
   return status;
 }
 
@@ -53,11 +55,12 @@ common::Result<platform::Status> ChangeJournal::RegCreateKeyExA(
     platform::KeyHandle root, const platform::AnsiString& sub_key, std::uint32_t reserved,
     const platform::AnsiString& key_class, std::uint32_t options, std::uint32_t access,
     const platform::SecurityAttributes& security, platform::KeyHandle* key, std::uint32_t* disposition) {
-  const KeyPath path = PathBelow(root, sub_key);
-  const std::size_t existed = ExistingDepth(path);
+  const std::optional<KeyPath> below = PathBelow(root, sub_key);
+  const std::size_t existed = below ? ExistingDepth(*below) : 0;
   const common::Result<platform::Status> status =
       inner_.RegCreateKeyExA(root, sub_key, reserved, key_class, options, access, security, key, disposition);
-  if (!status || status.Value() != platform::kSuccess) return status;
+  if (!below || !status || status.Value() != platform::kSuccess) return status;
+  const KeyPath& path = *below;
   // Every level the call made is a created key, with the class it was given; a made level has
   // the name the path gave it, so the path walked before the call names every level.
   for (std::size_t depth = existed + 1; depth <= path.size(); ++depth) {

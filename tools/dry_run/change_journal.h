@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,8 @@ class ChangeJournal final : public wrappers::ForwardingPlatform {
  private:
   using KeyPath = std::vector<std::u16string>;  // names below the classes root
   // The path of `sub_key` below `root`, each name as the machine's tree spells it where it has it.
-  KeyPath PathBelow(platform::KeyHandle root, const platform::AnsiString& sub_key) const;
+  // The path of a key below the classes root; nothing for a key under another root.
+  std::optional<KeyPath> PathBelow(platform::KeyHandle root, const platform::AnsiString& sub_key) const;
   std::size_t ExistingDepth(const KeyPath& path) const;
   RegistryChange& ChangeOf(const KeyPath& path);
 
