@@ -35,6 +35,20 @@ check "and registers it from the system folder" \
 "$tool" --machine "$work/m" >"$work/out" 2>&1
 check "a second run copies nothing" bash -c "! grep -q CopyFileReplacing '$work/out'"
 check "and registers again" grep -qF 'DLLSelfRegister path="C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx" -> 0' "$work/out"
+check "and says where it landed" grep -qF 'Registered C:\WINDOWS\SYSTEM\macromed\flash\flash.ocx for every user: HKEY_LOCAL_MACHINE\Software\Classes\CLSID\{D27CDB6E-AE6D-11cf-96B8-444553540000}\InprocServer32' "$work/out"
+
+# A standard user: the system folder refuses the copy, the machine's classes the registration,
+# and the control on the disc registers itself for the user.
+cp -r "$examples/machine" "$work/standard"
+cp -r "$work/m/d/tools" "$work/standard/d/"
+"$tool" --machine "$work/standard" --standard-user >"$work/out" 2>&1
+check "a standard user's run succeeds" test $? -eq 0
+check "a standard user cannot make the system folder's macromed" test ! -e "$work/standard/c/WINDOWS/SYSTEM/macromed"
+check "the disc's control registers itself for the user" \
+  grep -qF 'DLLSelfRegister path="D:\tools\flash\flash.ocx" -> 5' "$work/out"
+check "and the run says so" grep -qF 'Registered D:\tools\flash\flash.ocx for the current user: HKEY_CURRENT_USER\Software\Classes\CLSID\' "$work/out"
+check "a standard user still gets the viewer" grep -qF -- '-nohome D:\index.html" window_style=1 -> ok' "$work/out"
+
 mkdir -p "$work/m/d/COURSE"
 "$tool" --machine "$work/m" --argument 'pages\intro.html' --program 'D:\COURSE\tolOpen.exe' >"$work/out" 2>&1
 check "argument and program folder" grep -qF -- '-nohome D:\COURSE\pages\intro.html"' "$work/out"

@@ -2,7 +2,7 @@
 // prints every platform operation it makes, in order.
 //
 //   tolopen-sim --machine DIR [--program WINPATH] [--argument TEXT]
-//               [--current-folder WINPATH] [--system-folder WINPATH]
+//               [--current-folder WINPATH] [--system-folder WINPATH] [--standard-user]
 //
 // DIR/registry.reg is HKEY_CLASSES_ROOT (REGEDIT4); each one-letter subfolder of DIR is the
 // drive of that letter (DIR/c is C:, DIR/d is D:). registry.reg may be a REGEDIT4 file or one
@@ -10,7 +10,9 @@
 // changes the registry adds what it changed to it. No path of the machine leads outside DIR.
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "common/platform.h"
 #include "common/text.h"
@@ -30,7 +32,7 @@ namespace {
 constexpr const char kUsage[] =
     "usage: tolopen-sim --machine DIR [--program WINPATH] [--argument TEXT]\n"
     "                   [--current-folder WINPATH] [--system-folder WINPATH] [--env NAME=VALUE]...\n"
-    "                   [--lookups]\n"
+    "                   [--standard-user] [--lookups]\n"
     "  --machine DIR             the machine: DIR/registry.reg and one folder per drive (DIR/c, DIR/d)\n"
     "  --program WINPATH         the launcher's path on the machine (default D:\\tolOpen.exe)\n"
     "  --argument TEXT           the command-line argument text (default: none)\n"
@@ -38,8 +40,23 @@ constexpr const char kUsage[] =
     "  --system-folder WINPATH   the Windows system folder (default C:\\WINDOWS\\SYSTEM)\n"
     "  --env NAME=VALUE          an environment variable; SystemRoot, windir, SystemDrive, ProgramFiles,\n"
     "                            ProgramFiles(x86) and CommonProgramFiles are derived from the system folder\n"
+    "  --standard-user           run as a standard user (or an administrator not elevated): the machine's\n"
+    "                            classes and the system folder refuse writes, the user's classes take them\n"
     "  --lookups                 instead of a run: for every extension of the registry, the file type and\n"
-    "                            open command that the launcher's two lookups give (tab-separated)\n";
+    "                            open command that the launcher's two lookups give (tab-separated), and the\n"
+    "                            file that the Flash control's class key names\n";
+
+// The Flash control's class key, below a classes root.
+const std::vector<std::u16string> kControlKey{u"CLSID", sim::kFlashClassId, u"InprocServer32"};
+
+// The file that the control's class key names in those classes, or nothing.
+std::optional<std::string> RegisteredControl(sim::RegistryNode& classes) {
+  const sim::RegistryNode* key = classes.Find(kControlKey);
+  const sim::RegistryValue* file = key == nullptr ? nullptr : key->FindValue(u"");
+  if (file == nullptr) return std::nullopt;
+  const std::string bytes(file->data.begin(), file->data.end());
+  return common::ToUtf8(sim::DecodeWindows1252(bytes.substr(0, bytes.find('\0'))));
+}
 
 // For every extension of the classes root, what the launcher's two lookups give.
 void PrintLookups(sim::Machine& machine) {
@@ -53,6 +70,10 @@ void PrintLookups(sim::Machine& machine) {
     std::printf("%s\t%s\t%s\n", wrappers::ShownLine(common::ToUtf8(extension)).c_str(),
                 wrappers::ShownLine(common::ToUtf8(file_type)).c_str(),
                 wrappers::ShownLine(common::ToUtf8(open_command)).c_str());
+  }
+  if (const auto control = RegisteredControl(machine.ClassesRoot())) {
+    std::printf("CLSID\\%s\tthe Flash control\t%s\n", common::ToUtf8(sim::kFlashClassId).c_str(),
+                wrappers::ShownLine(*control).c_str());
   }
 }
 
@@ -69,6 +90,7 @@ bool IsDrivePath(const std::u16string& path) {
 struct Arguments {
   dry_run::MachineOptions machine;
   bool lookups = false;
+  bool standard_user = false;
 };
 
 // The command line, or the usage error that it makes (exit status 2); --help prints the usage.
@@ -81,8 +103,8 @@ int ParseArguments(int argc, char** argv, Arguments& arguments) {
       std::fputs(kUsage, stdout);
       std::exit(0);
     }
-    if (option == "--lookups") {
-      arguments.lookups = true;
+    if (option == "--lookups" || option == "--standard-user") {
+      (option == "--lookups" ? arguments.lookups : arguments.standard_user) = true;
       continue;
     }
     if (option != "--machine" && option != "--program" && option != "--argument" &&
@@ -136,6 +158,17 @@ void TraceEnvironment(const dry_run::MachineOptions& options) {
   }
 }
 
+// Where the run's registrations of the control landed, as the trace's last lines.
+void TraceRegistrations(sim::Machine& machine) {
+  for (const sim::Registration& registration : machine.Registrations()) {
+    if (registration.result != 0 && !registration.for_user) continue;
+    PrintLine("Registered " + common::ToUtf8(registration.path) +
+              (registration.for_user ? " for the current user: HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\"
+                                     : " for every user: HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\") +
+              common::ToUtf8(sim::kFlashClassId) + "\\InprocServer32");
+  }
+}
+
 int Refuse(const common::NumberedError& problem, int status) {
   std::fprintf(stderr, "tolopen-sim: %s\n", common::ToUtf8(problem.Description()).c_str());
   return status;
@@ -151,6 +184,7 @@ int main(int argc, char** argv) {
   sim::Machine machine;
   common::Result<dry_run::RegistryFile> file = dry_run::SetUpMachine(options, machine);
   if (!file) return Refuse(file.Error(), 2);
+  machine.SetLimitedUser(arguments.standard_user);
   if (arguments.lookups) {
     PrintLookups(machine);
     std::exit(0);
@@ -164,6 +198,7 @@ int main(int argc, char** argv) {
     const platform::ScopedPlatform installed(tracing);
     mdlMain::Main(mdlMain::kBuiltOptions);
   }
+  TraceRegistrations(machine);
 
   // A run that changed nothing leaves the file as it was, byte for byte; one that did adds
   // just what it created or changed, in the file's own format and encoding. The machine's tree
