@@ -120,7 +120,15 @@ if mkdir -p "$work/tiny" && mount -t tmpfs -o size=1m tmpfs "$work/tiny" 2>/dev/
   check "an image that fits a 1 MiB file system is made" test $? -eq 0
   image_before=$(md5sum <"$work/tiny/disc.iso")
   disc_before=$(fingerprint "$work/full/disc")
+  # Free space is judged by what the writer will write: a second image of the same size fits beside
+  # the first (it is made beside it before the first is replaced), one with a larger control not.
   make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/full/disc" --image "$work/tiny/disc.iso" \
+    --label SAME >"$work/log" 2>&1
+  check "an image that fits beside the earlier one is made" test $? -eq 0
+  image_before=$(md5sum <"$work/tiny/disc.iso")
+  disc_before=$(fingerprint "$work/full/disc")
+  head -c 200000 /dev/zero >"$work/larger-control.ocx"
+  make_disc --course "$sample" --control "$work/larger-control.ocx" --disc "$work/full/disc" --image "$work/tiny/disc.iso" \
     --label AGAIN >"$work/log" 2>&1
   status=$?
   check "a full file system: exit status 1 (got $status)" test $status -eq 1
@@ -197,5 +205,73 @@ refuse "a course too large for a CD" "a cd holds 737280000" --course "$big" --co
 check "no other tool's message or traceback reached the user" bash -c "! grep -q Traceback '$work/log'"
 check "nothing was written for bad input" test ! -e "$work/bad"
 check "no work folder was left anywhere" bash -c "! find '$work' -name '.make-disc-*' | grep -q ."
+
+# From nothing: a build folder that does not exist yet is built first (the same bytes as the
+# build folder's: the delivered files build byte for byte the same).
+make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/fresh/disc" --build "$work/fresh-build" \
+  >"$work/log" 2>&1
+check "a disc from an empty build folder is made" test $? -eq 0
+check "with the program built there" cmp -s "$work/fresh/disc/tolOpen.exe" "$build/tolOpen.exe"
+
+# Signed: a test root and a publisher's certificate made here, as a publisher tries it out.
+certificates=$work/certificates
+mkdir -p "$certificates"
+certificate() {  # NAME DAYS EXTENDED_KEY_USAGE: NAME.p12, signed by the test root, password "pass phrase"
+  openssl req -newkey rsa:2048 -nodes -keyout "$certificates/$1.key" -out "$certificates/$1.csr" \
+    -subj "/CN=$1 Publisher/O=tolOpen tests" 2>/dev/null
+  printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=%s\n' "$3" >"$certificates/$1.ext"
+  openssl x509 -req -in "$certificates/$1.csr" -CA "$certificates/root.pem" -CAkey "$certificates/root.key" \
+    -CAcreateserial -days "$2" -extfile "$certificates/$1.ext" -out "$certificates/$1.pem" 2>/dev/null
+  openssl pkcs12 -export -inkey "$certificates/$1.key" -in "$certificates/$1.pem" -certfile "$certificates/root.pem" \
+    -passout pass:"pass phrase" -out "$certificates/$1.p12"
+}
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$certificates/root.key" -out "$certificates/root.pem" -days 30 \
+  -subj "/CN=tolOpen Test Root" -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign 2>/dev/null
+certificate Course 10 codeSigning
+certificate Expired -1 codeSigning
+certificate Server 10 serverAuth
+printf 'pass phrase\n' >"$certificates/password"
+printf 'wrong\n' >"$certificates/wrong"
+cp "$build/tolOpen.exe" "$work/built-before.exe"
+make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" \
+  --sign "$certificates/Course.p12" --sign-password-file "$certificates/password" >"$work/log" 2>&1
+check "a signed disc is made" test $? -eq 0
+for file in tolOpen.exe vb5stkit.dll; do
+  check "its $file verifies against the test root" \
+    bash -c "osslsigncode verify -in '$work/signed/disc/$file' -CAfile '$certificates/root.pem' | grep -q 'Signature verification: ok'"
+done
+rm -rf "$work/read" && 7z x -o"$work/read" "$work/signed/disc.iso" tolOpen.exe >/dev/null
+check "the image holds the signed bytes" cmp -s "$work/read/tolOpen.exe" "$work/signed/disc/tolOpen.exe"
+check "the build's files stay as built" cmp -s "$build/tolOpen.exe" "$work/built-before.exe"
+check "it says who signed" grep -qF "as CN = Course Publisher" "$work/log"
+check "the password is never printed" bash -c "! grep -q 'pass phrase' '$work/log'"
+check "an unsigned control is warned of" grep -qF "the control '$work/control.ocx' is not signed" "$work/log"
+cp "$work/signed/disc/vb5stkit.dll" "$work/signed-control.ocx"
+TOLOPEN_SIGN_PASSWORD='pass phrase' make_disc --course "$sample" --control "$work/signed-control.ocx" \
+  --disc "$work/signed/disc" --sign "$certificates/Course.p12" >"$work/log" 2>&1
+check "the password from the environment" test $? -eq 0
+check "a signed control: by whom" grep -qF "is signed by /CN=Course Publisher" "$work/log"
+check "a signed control's bytes are the publisher's" \
+  cmp -s "$work/signed/disc/tools/flash/flash.ocx" "$work/signed-control.ocx"
+disc_before=$(fingerprint "$work/signed/disc")
+image_before=$(md5sum <"$work/signed/disc.iso")
+signing_refused() {  # WHAT STATUS MESSAGE ARGUMENTS...
+  local what=$1 expected=$2 message=$3
+  shift 3
+  make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" "$@" >"$work/log" 2>&1
+  local status=$?
+  check "$what: exit status $expected (got $status), says '$message'" \
+    bash -c "test $status -eq $expected && grep -qF \"$message\" '$work/log'"
+  check "$what: nothing replaced" \
+    test "$disc_before" = "$(fingerprint "$work/signed/disc")" -a "$image_before" = "$(md5sum <"$work/signed/disc.iso")"
+}
+signing_refused "a wrong password" 2 "the password does not open the signing file" \
+  --sign "$certificates/Course.p12" --sign-password-file "$certificates/wrong"
+signing_refused "an expired certificate" 2 "has expired" \
+  --sign "$certificates/Expired.p12" --sign-password-file "$certificates/password"
+signing_refused "a certificate not for code signing" 2 "is not for code signing" \
+  --sign "$certificates/Server.p12" --sign-password-file "$certificates/password"
+signing_refused "a timestamp server that does not answer" 1 "the timestamp server 'http://127.0.0.1:9/' did not answer" \
+  --sign "$certificates/Course.p12" --sign-password-file "$certificates/password" --timestamp http://127.0.0.1:9/
 
 report

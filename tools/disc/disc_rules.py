@@ -127,18 +127,36 @@ def icon_problem(name):
 
 
 def autorun_inf(title, icon):
-    """autorun.inf: in the ANSI code page when it can hold the text, else UTF-16 with a byte-order mark
-    (which AutoPlay reads since Windows Vista)."""
+    """autorun.inf's bytes, and a note on its encoding when the text is not plain ASCII.
+
+    Every Windows reads an ANSI file in its own code page, and autorun starts open= from it; so the
+    file is in the Western code page 1252 whenever that holds the text, and open= works
+    everywhere, though Windows set to another code page shows the title otherwise. A title no
+    such file can hold makes it UTF-16 with a byte-order mark, which the profile functions of
+    Windows 2000 and later read; Windows 95, 98 and Me cannot, and do not start that disc by
+    itself."""
     lines = ["[autorun]", f"open={PROGRAM}"]
     if title:
         lines += [f"action={title}", f"label={title}"]
     if icon:
         lines.append(f"icon={icon}")
     text = "\r\n".join(lines) + "\r\n"
+    if text.isascii():
+        return text.encode("ascii"), None
+    shown = title or icon
     try:
-        return text.encode("cp1252")
+        ansi = text.encode("cp1252")
     except UnicodeEncodeError:
-        return b"\xff\xfe" + text.encode("utf-16-le")
+        return b"\xff\xfe" + text.encode("utf-16-le"), (
+            f"autorun.inf is written in UTF-16, as no Western ANSI file holds '{shown}': Windows 2000 and later "
+            "read it; Windows 95, 98 and Me cannot, and there the disc does not start by itself (tolOpen.exe "
+            "on it still starts the course)")
+    elsewhere = [f"code page {page}, {region}: '{shown.encode('cp1252').decode(f'cp{page}', 'replace')}'"
+                 for page, region in ((1250, "Central European"), (1251, "Cyrillic"), (1253, "Greek"))
+                 if shown.encode("cp1252").decode(f"cp{page}", "replace") != shown]
+    return ansi, ("autorun.inf is written in the Western code page 1252, so every Windows starts the disc by "
+                  f"itself; Windows set to another code page shows '{shown}' otherwise"
+                  + (f" ({'; '.join(elsewhere)})" if elsewhere else ""))
 
 
 _LINK = re.compile(rb"""(?:href|src)\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s>]+))""", re.IGNORECASE)

@@ -98,12 +98,15 @@ class LabelTitleAndIcon(unittest.TestCase):
         self.assertIsNone(rules.icon_problem("Kurs Teil 1.ico"))
 
     def test_autorun_inf(self):
-        self.assertEqual(rules.autorun_inf(None, None), b"[autorun]\r\nopen=tolOpen.exe\r\n")
-        self.assertEqual(rules.autorun_inf("Übung", "k.ico"),
-                         "[autorun]\r\nopen=tolOpen.exe\r\naction=Übung\r\nlabel=Übung\r\nicon=k.ico\r\n".encode("cp1252"))
-        wide = rules.autorun_inf("Bezpečnost", None)
+        self.assertEqual(rules.autorun_inf(None, None), (b"[autorun]\r\nopen=tolOpen.exe\r\n", None))
+        western, note = rules.autorun_inf("Øvelse", "k.ico")
+        self.assertEqual(western, "[autorun]\r\nopen=tolOpen.exe\r\naction=Øvelse\r\nlabel=Øvelse\r\n"
+                                  "icon=k.ico\r\n".encode("cp1252"))
+        self.assertIn("code page 1250, Central European: 'Řvelse'", note)
+        wide, note = rules.autorun_inf("Bezpečnost", None)
         self.assertTrue(wide.startswith(b"\xff\xfe"))
         self.assertIn("label=Bezpečnost".encode("utf-16-le"), wide)
+        self.assertIn("Windows 95, 98 and Me cannot", note)
 
 
 class LinksOfTheIndex(unittest.TestCase):
