@@ -215,22 +215,8 @@ check "with the program built there" cmp -s "$work/fresh/disc/tolOpen.exe" "$bui
 
 # Signed: a test root and a publisher's certificate made here, as a publisher tries it out.
 certificates=$work/certificates
-mkdir -p "$certificates"
-certificate() {  # NAME DAYS EXTENDED_KEY_USAGE: NAME.p12, signed by the test root, password "pass phrase"
-  openssl req -newkey rsa:2048 -nodes -keyout "$certificates/$1.key" -out "$certificates/$1.csr" \
-    -subj "/CN=$1 Publisher/O=tolOpen tests" 2>/dev/null
-  printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=%s\n' "$3" >"$certificates/$1.ext"
-  openssl x509 -req -in "$certificates/$1.csr" -CA "$certificates/root.pem" -CAkey "$certificates/root.key" \
-    -CAcreateserial -days "$2" -extfile "$certificates/$1.ext" -out "$certificates/$1.pem" 2>/dev/null
-  openssl pkcs12 -export -inkey "$certificates/$1.key" -in "$certificates/$1.pem" -certfile "$certificates/root.pem" \
-    -passout pass:"pass phrase" -out "$certificates/$1.p12"
-}
-openssl req -x509 -newkey rsa:2048 -nodes -keyout "$certificates/root.key" -out "$certificates/root.pem" -days 30 \
-  -subj "/CN=tolOpen Test Root" -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign 2>/dev/null
-certificate Course 10 codeSigning
-certificate Expired -1 codeSigning
-certificate Server 10 serverAuth
-printf 'pass phrase\n' >"$certificates/password"
+source "$source_dir/tests/test_certificates.sh"
+test_certificates "$certificates"
 printf 'wrong\n' >"$certificates/wrong"
 cp "$build/tolOpen.exe" "$work/built-before.exe"
 make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" \

@@ -1,0 +1,67 @@
+"""Unit tests of what the disc command's parts decide: options, the signing password, and the
+room the image needs (against the real xorriso, whose behaviour the estimate was measured on)."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import options  # noqa: E402
+import placing  # noqa: E402
+from failures import Refusal  # noqa: E402
+
+
+class Options(unittest.TestCase):
+    def test_signing_options_go_with_sign(self):
+        for extra in (["--sign-password-file", "p"], ["--timestamp", "http://t/"]):
+            with self.subTest(extra=extra), self.assertRaisesRegex(Refusal, "goes with --sign"):
+                options.parse(["--course", "c", "--control", "f"] + extra)
+        parsed = options.parse(["--course", "c", "--control", "f", "--sign", "k.p12", "--timestamp", "http://t/"])
+        self.assertEqual((parsed["sign"], parsed["timestamp"], parsed["disc"]), ("k.p12", "http://t/", "build/disc"))
+
+    def test_password_from_the_file_or_the_environment(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "password")
+            cases = [(b"pass phrase\r\nsecond line", b"pass phrase"), (b"x", b"x"), (b"", b"")]
+            for content, expected in cases:
+                with open(path, "wb") as file:
+                    file.write(content)
+                with self.subTest(content=content):
+                    self.assertEqual(options.sign_password({"sign-password-file": path}), expected)
+            os.environ[options.PASSWORD_VARIABLE] = "from the environment"
+            try:
+                self.assertEqual(options.sign_password({"sign-password-file": None}), b"from the environment")
+            finally:
+                del os.environ[options.PASSWORD_VARIABLE]
+            with self.assertRaisesRegex(Refusal, "cannot be read"):
+                options.sign_password({"sign-password-file": os.path.join(folder, "missing")})
+
+
+class ImageRoom(unittest.TestCase):
+    """What xorriso writes is what the free-space check expects, for images of several sizes."""
+
+    def test_written_bytes_match_xorriso(self):
+        if shutil.which("xorriso") is None:
+            self.skipTest("xorriso is not installed")
+        with tempfile.TemporaryDirectory() as folder:
+            source = os.path.join(folder, "source")
+            os.mkdir(source)
+            for size in (10, 300_000, 917_504, 5_000_000):
+                with open(os.path.join(source, "data.bin"), "wb") as file:
+                    file.write(os.urandom(size))
+                base = ["-joliet", "on", "-volid", "T", "-map", source, "/"]
+                report = subprocess.run(["xorriso", "-outdev", "stdio:/dev/null"] + base + ["-print_size", "-rollback_end"],
+                                        capture_output=True, text=True)
+                line = next(x for x in (report.stdout + report.stderr).splitlines() if x.startswith("Image size"))
+                printed = int(line.split(":")[1].strip().rstrip("s")) * placing.SECTOR
+                image = os.path.join(folder, f"{size}.iso")
+                subprocess.run(["xorriso", "-outdev", f"stdio:{image}"] + base + ["-commit"], capture_output=True,
+                               check=True)
+                with self.subTest(size=size):
+                    self.assertEqual(placing.written_image_bytes(printed), os.path.getsize(image))
+
+
+if __name__ == "__main__":
+    unittest.main()
