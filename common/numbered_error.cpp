@@ -48,7 +48,7 @@ NumberedError::NumberedError(std::int32_t number)
 NumberedError::NumberedError(std::int32_t number, std::u16string description,
                              std::u16string source)
     : number_(number), description_(std::move(description)), source_(std::move(source)) {
-  if (number == 0) MisusedResult();
+  if (number == 0) FaultInTheCode();
 }
 
 std::u16string StandardDescription(std::int32_t number) {

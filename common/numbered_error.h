@@ -13,13 +13,12 @@ inline constexpr char16_t kProjectName[] = u"tolOpen";
 // Numbers of the classic run-time library that the platform layer reports.
 enum ErrorNumber : std::int32_t {
   kInvalidArgument = 5,  // "Invalid procedure call or argument"
+  kOverflow = 6,
   kOutOfMemory = 7,
-  kSubscriptOutOfRange = 9,
+  kTypeMismatch = 13,
   kInternalError = 51,
   kBadFileName = 52,
   kFileNotFound = 53,
-  kFileAlreadyOpen = 55,
-  kDeviceIoError = 57,
   kFileAlreadyExists = 58,
   kDiskFull = 61,
   kTooManyFiles = 67,
@@ -28,6 +27,7 @@ enum ErrorNumber : std::int32_t {
   kDiskNotReady = 71,
   kPathFileAccessError = 75,
   kPathNotFound = 76,
+  kInvalidUseOfNull = 94,
   kErrorInLoadingDll = 48,
   kDllEntryPointNotFound = 453,
   // The program's own numbers.
@@ -39,7 +39,7 @@ enum ErrorNumber : std::int32_t {
 class NumberedError {
  public:
   // A failure with the standard description of its number and the project as source. A number
-  // of 0 is a fault in the code (common::MisusedResult): 0 means that nothing failed.
+  // of 0 is a fault in the code (common::FaultInTheCode): 0 means that nothing failed.
   explicit NumberedError(std::int32_t number);
   NumberedError(std::int32_t number, std::u16string description,
                 std::u16string source = kProjectName);

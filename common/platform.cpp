@@ -9,7 +9,10 @@ TOLOPEN_CONSTINIT Platform* g_platform = nullptr;
 
 }  // namespace
 
-Platform& Current() { return *g_platform; }
+Platform& Current() {
+  if (g_platform == nullptr) common::FaultInTheCode();  // an entry point that installed none
+  return *g_platform;
+}
 
 ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(g_platform) {
   g_platform = &platform;

@@ -133,7 +133,8 @@ class Platform {
   virtual common::Result<std::int16_t> DLLSelfRegister(const AnsiString& path) = 0;
 };
 
-// The backend in use. The entry point of each build installs one before anything runs.
+// The backend in use. The entry point of each build installs one before anything runs; a call
+// before that is a fault in the code and ends the run (common::FaultInTheCode).
 Platform& Current();
 
 // Installs a backend for the lifetime of this object and puts the previous one back after.

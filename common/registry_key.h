@@ -9,6 +9,16 @@ class RegistryKey {
  public:
   RegistryKey() = default;
   ~RegistryKey() { Close(); }
+  // Move-only: one owner closes the key.
+  RegistryKey(RegistryKey&& other) noexcept : handle_(other.handle_) { other.handle_ = 0; }
+  RegistryKey& operator=(RegistryKey&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = other.handle_;
+      other.handle_ = 0;
+    }
+    return *this;
+  }
   RegistryKey(const RegistryKey&) = delete;
   RegistryKey& operator=(const RegistryKey&) = delete;
 

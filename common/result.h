@@ -13,7 +13,7 @@
 //
 // The checks are the program's own: reading the value of a failure, or the error of a success,
 // and making a failure numbered 0 (common/numbered_error.h) are faults in the code, never
-// outcomes. They end the run (MisusedResult): quietly in the delivered program, by aborting in
+// outcomes. They end the run (FaultInTheCode): quietly in the delivered program, by aborting in
 // the tests and tools.
 #pragma once
 
@@ -24,9 +24,12 @@
 
 namespace common {
 
-// A Result used against its contract. Each program links one definition: the delivered one ends
-// the process quietly (win32/runtime_support.cpp), the others abort (common/misused_result_aborts.cpp).
-[[noreturn]] void MisusedResult();
+// A fault in the code (a Result used against its contract, no platform installed): the run ends.
+// Each program links one definition: the delivered one ends the process quietly
+// (win32/runtime_support.cpp), the others abort (common/fault_in_the_code_aborts.cpp), saying
+// kFaultInTheCodeMessage first.
+[[noreturn]] void FaultInTheCode();
+inline constexpr char kFaultInTheCodeMessage[] = "tolOpen: a fault in the code";
 
 template <typename T>
 class [[nodiscard]] Result {
@@ -42,16 +45,16 @@ class [[nodiscard]] Result {
 
   // The value of a success.
   const T& Value() const& {
-    if (!Succeeded()) MisusedResult();
+    if (!Succeeded()) FaultInTheCode();
     return value_;
   }
   T&& Value() && {
-    if (!Succeeded()) MisusedResult();
+    if (!Succeeded()) FaultInTheCode();
     return std::move(value_);
   }
   // The failure.
   const NumberedError& Error() const {
-    if (Succeeded()) MisusedResult();
+    if (Succeeded()) FaultInTheCode();
     return error_;
   }
 
@@ -83,7 +86,7 @@ class [[nodiscard]] Result<void> {
   bool Succeeded() const { return error_.Number() == 0; }
   explicit operator bool() const { return Succeeded(); }
   const NumberedError& Error() const {
-    if (Succeeded()) MisusedResult();
+    if (Succeeded()) FaultInTheCode();
     return error_;
   }
 

@@ -17,6 +17,11 @@ inline bool HasDriveLetter(const std::u16string& path) {
          ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
 }
 
+// True when the path is a full path on a drive: a drive letter, a colon and a "\" ("D:\x").
+inline bool IsDrivePath(const std::u16string& path) {
+  return HasDriveLetter(path) && path.size() >= 3 && path[2] == u'\\';
+}
+
 // The path in double quotes when it holds a blank, so that a command line keeps it whole;
 // otherwise the path unchanged.
 inline std::u16string QuotedIfBlank(const std::u16string& path) {

@@ -29,7 +29,7 @@ std::u16string DownloadOpenCommand(const std::u16string& program_folder,
   std::u16string program = program_folder;
   program += common::EndsWith(program_folder, u'\\') ? u"Download\\" : u"\\Download\\";
   program += program_file_name;
-  return common::QuotedIfBlank(program) + u" %1";
+  return common::QuotedIfBlank(program) + u" \"%1\"";
 }
 
 void RegisterFileType(std::u16string extension, std::u16string file_type_name,

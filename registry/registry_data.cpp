@@ -12,9 +12,9 @@ namespace {
 using common::NumberedError;
 using common::Result;
 
-constexpr std::int32_t kOverflow = 6;
-constexpr std::int32_t kTypeMismatch = 13;
-constexpr std::int32_t kInvalidUseOfNull = 94;
+using common::kInvalidUseOfNull;
+using common::kOverflow;
+using common::kTypeMismatch;
 
 // A whole number in the signed 32-bit range, halves rounded to even as the run-time library does.
 Result<std::int32_t> WholeNumber(double number) {

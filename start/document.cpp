@@ -22,7 +22,7 @@ std::u16string WithoutEnclosingQuotes(const std::u16string& argument) {
 }
 
 bool IsAbsolutePath(const std::u16string& path) {
-  const bool drive_rooted = common::HasDriveLetter(path) && path.size() >= 3 && path[2] == u'\\';
+  const bool drive_rooted = common::IsDrivePath(path);
   const bool network = path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\';
   return drive_rooted || network;
 }

@@ -17,22 +17,21 @@ common::Result<int> Win32Platform::OpenForInput(const std::u16string& path) {
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return common::ErrorFromWin32(GetLastError());
   for (std::size_t i = 0; i < open_files_.size(); ++i) {
-    if (open_files_[i] == nullptr) {
-      open_files_[i] = file;
+    if (!open_files_[i].IsOpen()) {
+      open_files_[i] = FileHandle(file);
       return static_cast<int>(i + 1);
     }
   }
-  open_files_.push_back(file);
+  open_files_.emplace_back(file);
   return static_cast<int>(open_files_.size());
 }
 
 common::Outcome Win32Platform::CloseFile(int file_number) {
   if (file_number < 1 || static_cast<std::size_t>(file_number) > open_files_.size() ||
-      open_files_[file_number - 1] == nullptr) {
+      !open_files_[file_number - 1].IsOpen()) {
     return common::NumberedError(common::kBadFileName);
   }
-  CloseHandle(open_files_[file_number - 1]);
-  open_files_[file_number - 1] = nullptr;
+  open_files_[file_number - 1].Close();
   return {};
 }
 

@@ -10,6 +10,17 @@ namespace {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
+// The start-up record of a process whose window is shown in `window_style`: STARTUPINFOA or
+// STARTUPINFOW, as the entry that starts it takes.
+template <typename StartupInfo>
+StartupInfo ShownWindow(int window_style) {
+  StartupInfo startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(window_style);
+  return startup;
+}
+
 }  // namespace
 
 common::Result<std::u16string> Win32Platform::CommandLineArgument() {
@@ -57,19 +68,13 @@ common::Outcome Win32Platform::StartProcess(const std::u16string& command_line, 
   std::u16string wide = command_line;  // the entries may write into their buffer
   PROCESS_INFORMATION process{};
   BOOL started = FALSE;
+  // The viewer gets the system's usual error boxes back; only the launcher keeps them off.
   if (fits_code_page) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(window_style);
-    // The viewer gets the system's usual error boxes back; only the launcher keeps them off.
+    STARTUPINFOA startup = ShownWindow<STARTUPINFOA>(window_style);
     started = CreateProcessA(nullptr, ansi.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
                              nullptr, nullptr, &startup, &process);
   } else {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(window_style);
+    STARTUPINFOW startup = ShownWindow<STARTUPINFOW>(window_style);
     started = CreateProcessW(nullptr, WideBuffer(wide), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
                              nullptr, nullptr, &startup, &process);
   }

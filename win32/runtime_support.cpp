@@ -15,9 +15,10 @@
 
 namespace {
 
-// Exit codes of a run that was ended early; nobody waits for them, but they tell a debugger why.
-constexpr UINT kOutOfMemory = 7;
-constexpr UINT kInternalError = 51;
+// Exit codes of a run that was ended early, the numbers of the run-time library's errors: nobody
+// waits for them, but they tell a debugger why.
+constexpr UINT kOutOfMemory = common::kOutOfMemory;
+constexpr UINT kInternalError = common::kInternalError;
 
 [[noreturn]] void EndRun(UINT code) { ExitProcess(code); }
 
@@ -88,8 +89,9 @@ TOLOPEN_PLAIN_LOOPS std::size_t wcslen(const wchar_t* text) {
 
 namespace common {
 
-// A Result used against its contract is a fault in the code, like the ones above.
-void MisusedResult() { EndRun(kInternalError); }
+// A Result used against its contract, or no platform installed: a fault in the code, like the
+// ones above.
+void FaultInTheCode() { EndRun(kInternalError); }
 
 }  // namespace common
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/platform.h"
+#include "win32/file_handle.h"
 
 namespace win32 {
 
@@ -50,7 +51,7 @@ class Win32Platform final : public platform::Platform {
   common::Result<std::int16_t> DLLSelfRegister(const platform::AnsiString& path) override;
 
  private:
-  std::vector<void*> open_files_;  // file number n is open_files_[n - 1]; null when closed
+  std::vector<FileHandle> open_files_;  // file number n is open_files_[n - 1]; closed ones are not open
 };
 
 }  // namespace win32

@@ -80,7 +80,8 @@ class FaultingPlatform final : public platform::Platform {
   // A planted failure as the operation answers it.
   template <FailureKind kind, typename Return>
   static Return Fail(platform::Status status) {
-    const bool unresolved = status == 126 || status == 127;  // the library or the entry is missing
+    // The library or the entry is missing: the import itself fails.
+    const bool unresolved = status == platform::kERROR_MOD_NOT_FOUND || status == platform::kERROR_PROC_NOT_FOUND;
     if constexpr (kind == FailureKind::kNumberedError || kind == FailureKind::kClosedNumberedError) {
       return common::ErrorFromWin32(static_cast<std::uint32_t>(status));
     } else {

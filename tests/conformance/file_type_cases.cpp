@@ -14,8 +14,8 @@ TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
     std::u16string folder;
     std::u16string command;
   } cases[] = {
-      {u"disc", u"{disc}\\Download\\tolDownload.exe %1"},
-      {u"My Course", u"\"{disc}\\Download\\tolDownload.exe\" %1"},
+      {u"disc", u"{disc}\\Download\\tolDownload.exe \"%1\""},
+      {u"My Course", u"\"{disc}\\Download\\tolDownload.exe\" \"%1\""},
   };
   for (const auto& c : cases) {
     if (!Selected(("file type on " + Show(c.folder)).c_str())) continue;
@@ -53,7 +53,7 @@ TEST(ConformanceFileType, AStandardUserRegistersTheTypeForTheUser) {
   EXPECT_FALSE(machine->GetClassesValue(u"Tolvex Ubra", u"EditFlags").exists);
   EXPECT_EQ(machine->GetClassesValue(u".tv1", u"", Classes::kUser).data, std::string("Tolvex Ubra", 12));
   EXPECT_EQ(machine->GetClassesValue(u"Tolvex Ubra\\shell\\open\\command", u"", Classes::kUser).data,
-            Show(Expand(*machine, u"{disc}\\Download\\tolDownload.exe %1", disc)) + '\0');
+            Show(Expand(*machine, u"{disc}\\Download\\tolDownload.exe \"%1\"", disc)) + '\0');
   EXPECT_EQ(machine->GetClassesValue(u"Tolvex Ubra", u"EditFlags", Classes::kUser).data, std::string("\0\0\1\0", 4));
 }
 

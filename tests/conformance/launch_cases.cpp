@@ -69,6 +69,7 @@ TEST(ConformanceLaunch, TheViewerReceivesTheDocument) {
     const LaunchOutcome run = course.machine->Launch(course.disc, c.argument);
     EXPECT_EQ(Show(run.viewer_command_line), Show(course.Expected(c.expected))) << c.what;
     EXPECT_EQ(Show(run.viewer_folder), Show(course.disc)) << c.what << ": the viewer starts where the launcher did";
+    EXPECT_EQ(run.viewer_show_state, 1) << c.what << ": shown normally, with the focus, through either entry";
     EXPECT_EQ(Show(run.registered), Show(course.Destination())) << c.what << ": the control registers itself";
   }
 }

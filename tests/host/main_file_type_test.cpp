@@ -37,7 +37,7 @@ TEST_F(MainFileTypeTest, ALimitedUserRegistersTheTypeForTheUser) {
   const sim::RegistryNode* command = machine_.UserClasses().Find({u"Tolvex Ubra", u"shell", u"open", u"command"});
   ASSERT_NE(command, nullptr);
   const std::vector<std::uint8_t>& data = command->FindValue(u"")->data;
-  EXPECT_EQ(std::string(data.begin(), data.end()), std::string("D:\\Download\\tolDownload.exe %1") + '\0');
+  EXPECT_EQ(std::string(data.begin(), data.end()), std::string("D:\\Download\\tolDownload.exe \"%1\"") + '\0');
   EXPECT_NE(machine_.UserClasses().Find({u".tv1"}), nullptr);
 }
 

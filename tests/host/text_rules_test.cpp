@@ -96,7 +96,7 @@ TEST(TextRulesTest, TrimAtNullAndTheOpenCommandAtADriveRoot) {
   EXPECT_EQ(Show(mdlFlash::TrimAtNull(std::u16string(u"\0ABC", 4))), "");
   EXPECT_EQ(Show(mdlFlash::TrimAtNull(std::u16string(u"AB\0C\0", 5))), "AB") << "at the first NUL";
   // At a drive root, which the conformance suite's discs cannot be on Wine.
-  EXPECT_EQ(Show(mdlAsociace::DownloadOpenCommand(u"D:\\", u"tolDownload.exe")), "D:\\Download\\tolDownload.exe %1");
+  EXPECT_EQ(Show(mdlAsociace::DownloadOpenCommand(u"D:\\", u"tolDownload.exe")), "D:\\Download\\tolDownload.exe \"%1\"");
 }
 
 // The text of a floating-point number at the ends of the double range and at the switch to

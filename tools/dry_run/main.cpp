@@ -82,11 +82,6 @@ int Usage(const std::string& problem) {
   return 2;
 }
 
-// A full path on a drive: "D:\\..." (the drive letter, a colon and a backslash).
-bool IsDrivePath(const std::u16string& path) {
-  return common::HasDriveLetter(path) && path.size() >= 3 && path[2] == u'\\';
-}
-
 struct Arguments {
   dry_run::MachineOptions machine;
   bool lookups = false;
@@ -132,13 +127,13 @@ int ParseArguments(int argc, char** argv, Arguments& arguments) {
     }
   }
   if (!have_machine) return Usage("--machine is required");
-  if (!IsDrivePath(options.program) || options.program.back() == u'\\') {
+  if (!common::IsDrivePath(options.program) || options.program.back() == u'\\') {
     return Usage("--program must be a file's full path on a drive, such as D:\\tolOpen.exe");
   }
-  if (!options.current_folder.empty() && !IsDrivePath(options.current_folder)) {
+  if (!options.current_folder.empty() && !common::IsDrivePath(options.current_folder)) {
     return Usage("--current-folder must be a full path on a drive, such as D:\\");
   }
-  if (!IsDrivePath(options.system_folder)) {
+  if (!common::IsDrivePath(options.system_folder)) {
     return Usage("--system-folder must be a full path on a drive, such as C:\\WINDOWS\\SYSTEM");
   }
   return 0;
