@@ -1,6 +1,9 @@
 // The start-up sequence built with the course file-type registration on.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <fstream>
 #include <iterator>
 
@@ -58,6 +61,15 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
                                                "Tolvex Ubra\\shell\\open\\command created, class 1 []"}));
   mdlMain::Main(options_);
   EXPECT_EQ(journal.Changes().size(), changes.size()) << "the same values again are no change";
+  machine_.SetProgramPath(u"D:\\COURSE\\tolOpen.exe");
+  dry_run::ChangeJournal rerun(machine_);
+  {
+    const platform::ScopedPlatform observed_again(rerun);
+    mdlMain::Main(options_);
+  }
+  ASSERT_EQ(rerun.Changes().size(), 1u) << "a run from another folder rewrites the command: new data, same type";
+  EXPECT_EQ(Show(rerun.Changes()[0].key_path), "Tolvex Ubra\\shell\\open\\command");
+  EXPECT_EQ(rerun.Changes()[0].values.size(), 1u);
 
   const std::string original = "REGEDIT4\r\n; a publisher's comment\r\n[HKEY_CLASSES_ROOT\\.html]\r\n@=\"htmlfile\"";
   const dry_run::RegistryFile file = dry_run::ParseRegistryFile(original, "registry.reg").Value();
@@ -71,11 +83,30 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   std::ifstream saved_file(path, std::ios::binary);
   const std::string saved((std::istreambuf_iterator<char>(saved_file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(saved.substr(0, original.size() + 2), original + "\r\n") << "the file as it was, then the additions";
-  EXPECT_NE(saved.find("[HKEY_CLASSES_ROOT\\Tolvex Ubra\\shell\\open\\command]\r\n; class=1\r\n@=\"D:\\\\Download"),
+  EXPECT_NE(saved.find("[HKEY_CLASSES_ROOT\\Tolvex Ubra\\shell\\open\\command]\r\n; class=1\r\n@=\"D:\\\\COURSE\\\\Download"),
             std::string::npos) << saved;
   dry_run::RegistryFile again = dry_run::ParseRegistryFile(saved, "registry.reg").Value();
   EXPECT_NE(again.classes_root.Find({u".tv1"}), nullptr);
   EXPECT_NE(again.classes_root.Find({u".html"}), nullptr);
+
+  // A save that fails half-way (the file system takes no more: here a file size limit) leaves the
+  // user's file as it was, and nothing beside it.
+  const std::string before_failure = saved + std::string(64 * 1024, ';') + "\r\n";
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << before_failure;
+  const dry_run::RegistryFile large = dry_run::ParseRegistryFile(before_failure, "registry.reg").Value();
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit previous = limit;
+  limit.rlim_cur = 32 * 1024;
+  const auto previous_handler = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  const common::Outcome failed = dry_run::SaveChanges(path, large, machine_.ClassesRoot(), journal.Changes());
+  setrlimit(RLIMIT_FSIZE, &previous);
+  signal(SIGXFSZ, previous_handler);
+  EXPECT_FALSE(failed) << "the save says it failed";
+  std::ifstream kept_file(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept_file), {}), before_failure) << "the user's file is whole";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_), {}), 4) << "no partial file is left";
 }
 
 }  // namespace
