@@ -16,7 +16,9 @@ std::vector<platform::Status> RealFailures(Operation operation) {
 #define TOLOPEN_REAL_FAILURES(Name, Return, Parameters, Arguments, Failure, RealFailures) \
   case Operation::k##Name:                                                                \
     return std::vector<Status> TOLOPEN_BRACED RealFailures;
-    TOLOPEN_PLATFORM_OPERATIONS(TOLOPEN_REAL_FAILURES)
+#define TOLOPEN_OPERATION TOLOPEN_REAL_FAILURES
+#include "common/platform_operations.inc"
+#undef TOLOPEN_OPERATION
 #undef TOLOPEN_REAL_FAILURES
 #undef TOLOPEN_BRACED
     case Operation::kCount:

@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const common::Result<dry_run::RegistryFile> file = dry_run::ParseRegistryFile(bytes, "fuzz.reg");
+  const common::Result<dry_run::RegistryFile> file = dry_run::ParseRegistryFile(std::string(bytes), "fuzz.reg");
   if (!file) return 0;
   const std::string written = dry_run::FormatRegistryFile(file.Value(), file.Value().classes_root);
   const common::Result<dry_run::RegistryFile> again = dry_run::ParseRegistryFile(written, "written.reg");

@@ -63,7 +63,9 @@ class FaultingPlatform final : public platform::Platform {
     }                                                                                         \
     return Fail<FailureKind::Failure, Return>(*status);                                       \
   }
-  TOLOPEN_PLATFORM_OPERATIONS(TOLOPEN_FAULTING_OVERRIDE)
+#define TOLOPEN_OPERATION TOLOPEN_FAULTING_OVERRIDE
+#include "common/platform_operations.inc"
+#undef TOLOPEN_OPERATION
 #undef TOLOPEN_FAULTING_OVERRIDE
 
  private:

@@ -18,7 +18,9 @@ class ForwardingPlatform : public platform::Platform {
 
 #define TOLOPEN_FORWARDING_OVERRIDE(Name, Return, Parameters, Arguments, Failure, RealFailures) \
   Return Name Parameters override { return inner_.Name Arguments; }
-  TOLOPEN_PLATFORM_OPERATIONS(TOLOPEN_FORWARDING_OVERRIDE)
+#define TOLOPEN_OPERATION TOLOPEN_FORWARDING_OVERRIDE
+#include "common/platform_operations.inc"
+#undef TOLOPEN_OPERATION
 #undef TOLOPEN_FORWARDING_OVERRIDE
 
  protected:

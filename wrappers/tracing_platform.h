@@ -38,7 +38,9 @@ class TracingPlatform final : public platform::Platform {
     line.End();                                                                              \
     return result;                                                                           \
   }
-  TOLOPEN_PLATFORM_OPERATIONS(TOLOPEN_TRACING_OVERRIDE)
+#define TOLOPEN_OPERATION TOLOPEN_TRACING_OVERRIDE
+#include "common/platform_operations.inc"
+#undef TOLOPEN_OPERATION
 #undef TOLOPEN_TRACING_OVERRIDE
 
  private:

@@ -12,7 +12,7 @@ using sim::RegistryNode;
 
 // A file that must be read (a refusal ends the test program with its message).
 dry_run::RegistryFile Parsed(std::string_view text, const std::string& name) {
-  common::Result<dry_run::RegistryFile> file = dry_run::ParseRegistryFile(text, name);
+  common::Result<dry_run::RegistryFile> file = dry_run::ParseRegistryFile(std::string(text), name);
   if (!file) ADD_FAILURE() << name << ": " << common::ToUtf8(file.Error().Description());
   return std::move(file).Value();
 }
@@ -31,7 +31,7 @@ std::string Utf16File(const std::u16string& text) {
 
 // The message a file is refused with, or "accepted".
 std::string Refusal(std::string_view text, const std::string& name) {
-  const common::Result<dry_run::RegistryFile> file = dry_run::ParseRegistryFile(text, name);
+  const common::Result<dry_run::RegistryFile> file = dry_run::ParseRegistryFile(std::string(text), name);
   return file ? "accepted" : common::ToUtf8(file.Error().Description());
 }
 

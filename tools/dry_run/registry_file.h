@@ -49,7 +49,7 @@ struct RegistryChange {
 
 // The whole file, or a failure whose description names the file and line: never a half-read
 // registry.
-common::Result<RegistryFile> ParseRegistryFile(std::string_view bytes, const std::string& file_name);
+common::Result<RegistryFile> ParseRegistryFile(std::string bytes, const std::string& file_name);
 common::Result<RegistryFile> LoadRegistryFile(const std::string& path);
 // A failure of the tool's files: its description is the message, in UTF-16.
 common::NumberedError FileProblem(const std::string& message);
