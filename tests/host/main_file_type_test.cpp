@@ -30,20 +30,6 @@ TEST_F(MainFileTypeTest, RegistersBeforeTheViewerStarts) {
 
 // What a run created or changed is what a save adds to the registry file, and a second run,
 // which writes the same values again, changes nothing.
-// A limited user, whom the machine's classes refuse, registers the course type for the user
-// alone, and the viewer starts all the same.
-TEST_F(MainFileTypeTest, ALimitedUserRegistersTheTypeForTheUser) {
-  MakeCourse();
-  machine_.SetLimitedUser(true);
-  EXPECT_EQ(Launch(), "C:\\viewer.exe -nohome D:\\index.html");
-  EXPECT_EQ(machine_.ClassesRoot().Find({u".tv1"}), nullptr);
-  const sim::RegistryNode* command = machine_.UserClasses().Find({u"Tolvex Ubra", u"shell", u"open", u"command"});
-  ASSERT_NE(command, nullptr);
-  const std::vector<std::uint8_t>& data = command->FindValue(u"")->data;
-  EXPECT_EQ(std::string(data.begin(), data.end()), std::string("D:\\Download\\tolDownload.exe \"%1\"") + '\0');
-  EXPECT_NE(machine_.UserClasses().Find({u".tv1"}), nullptr);
-}
-
 TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   machine_.SetProgramPath(u"D:\\tolOpen.exe");
   dry_run::ChangeJournal journal(machine_);

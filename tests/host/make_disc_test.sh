@@ -211,7 +211,10 @@ check "no work folder was left anywhere" bash -c "! find '$work' -name '.make-di
 make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/fresh/disc" --build "$work/fresh-build" \
   >"$work/log" 2>&1
 check "a disc from an empty build folder is made" test $? -eq 0
-check "with the program built there" cmp -s "$work/fresh/disc/tolOpen.exe" "$build/tolOpen.exe"
+for file in tolOpen.exe vb5stkit.dll; do
+  check "the fresh build's $file is byte for byte the build folder's ($(cmp "$work/fresh-build/$file" "$build/$file" 2>&1))" \
+    cmp -s "$work/fresh-build/$file" "$build/$file"
+done
 
 # Signed: a test root and a publisher's certificate made here, as a publisher tries it out.
 certificates=$work/certificates

@@ -28,10 +28,5 @@ TEST(ResultDeathTest, MisuseEndsTheRun) {
   for (const auto& c : cases) EXPECT_DEATH(c.misuse(), common::kFaultInTheCodeMessage) << c.what;
 }
 
-TEST(Result, ErrorNumberOfTellsOutcomesApart) {
-  EXPECT_EQ(common::ErrorNumberOf(common::Result<int>(7)), 0);
-  EXPECT_EQ(common::ErrorNumberOf(common::Outcome(common::NumberedError(76))), 76);
-}
-
 }  // namespace
 }  // namespace tests

@@ -1,5 +1,5 @@
-"""Unit tests of what the disc command's parts decide: options, the signing password, and the
-room the image needs (against the real xorriso, whose behaviour the estimate was measured on)."""
+"""Unit tests of what the disc command's parts decide: the options, and the room the image needs
+(against the real xorriso, whose behaviour the estimate was measured on)."""
 import os
 import shutil
 import subprocess
@@ -20,23 +20,6 @@ class Options(unittest.TestCase):
                 options.parse(["--course", "c", "--control", "f"] + extra)
         parsed = options.parse(["--course", "c", "--control", "f", "--sign", "k.p12", "--timestamp", "http://t/"])
         self.assertEqual((parsed["sign"], parsed["timestamp"], parsed["disc"]), ("k.p12", "http://t/", "build/disc"))
-
-    def test_password_from_the_file_or_the_environment(self):
-        with tempfile.TemporaryDirectory() as folder:
-            path = os.path.join(folder, "password")
-            cases = [(b"pass phrase\r\nsecond line", b"pass phrase"), (b"x", b"x"), (b"", b"")]
-            for content, expected in cases:
-                with open(path, "wb") as file:
-                    file.write(content)
-                with self.subTest(content=content):
-                    self.assertEqual(options.sign_password({"sign-password-file": path}), expected)
-            os.environ[options.PASSWORD_VARIABLE] = "from the environment"
-            try:
-                self.assertEqual(options.sign_password({"sign-password-file": None}), b"from the environment")
-            finally:
-                del os.environ[options.PASSWORD_VARIABLE]
-            with self.assertRaisesRegex(Refusal, "cannot be read"):
-                options.sign_password({"sign-password-file": os.path.join(folder, "missing")})
 
 
 class ImageRoom(unittest.TestCase):
