@@ -21,3 +21,34 @@ test_certificates() {
       -passout file:"$dir/password" -out "$dir/$name.p12"
   done
 }
+
+# test_timestamp_server DIR: an RFC 3161 timestamp server on a free loopback port, answering with
+# openssl ts; sets timestamp_url and timestamp_pid (the caller ends it), DIR/tsa.pem its certificate.
+test_timestamp_server() {
+  local dir=$1
+  openssl req -x509 -newkey rsa:2048 -nodes -keyout "$dir/tsa.key" -out "$dir/tsa.pem" -days 30 -subj "/CN=tolOpen Test TSA" \
+    -addext extendedKeyUsage=critical,timeStamping -addext basicConstraints=CA:FALSE 2>/dev/null
+  echo 01 >"$dir/tsa.serial"
+  printf '[tsa]\ndefault_tsa = t\n[t]\nserial = %s\nsigner_cert = %s\nsigner_key = %s\ndefault_policy = 1.2.3.4.1\ndigests = sha256\nsigner_digest = sha256\n' \
+    "$dir/tsa.serial" "$dir/tsa.pem" "$dir/tsa.key" >"$dir/tsa.cnf"
+  python3 -c '
+import http.server, subprocess, sys
+class Reply(http.server.BaseHTTPRequestHandler):
+    def do_POST(self):
+        query = self.rfile.read(int(self.headers["Content-Length"]))
+        reply = subprocess.run(["openssl", "ts", "-reply", "-config", sys.argv[1], "-queryfile", "/dev/stdin"],
+                               input=query, capture_output=True).stdout
+        self.send_response(200)
+        self.send_header("Content-Type", "application/timestamp-reply")
+        self.send_header("Content-Length", str(len(reply)))
+        self.end_headers()
+        self.wfile.write(reply)
+    def log_message(self, *_):
+        pass
+server = http.server.HTTPServer(("127.0.0.1", 0), Reply)
+print(server.server_port, flush=True)
+server.serve_forever()' "$dir/tsa.cnf" >"$dir/tsa.port" 2>/dev/null &
+  timestamp_pid=$!
+  for _ in $(seq 50); do [ -s "$dir/tsa.port" ] && break; sleep 0.1; done
+  timestamp_url="http://127.0.0.1:$(cat "$dir/tsa.port")/"
+}

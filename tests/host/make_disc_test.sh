@@ -254,6 +254,15 @@ signing_refused() {  # WHAT STATUS MESSAGE ARGUMENTS...
   check "$what: nothing replaced" \
     test "$disc_before" = "$(fingerprint "$work/signed/disc")" -a "$image_before" = "$(md5sum <"$work/signed/disc.iso")"
 }
+test_timestamp_server "$certificates"
+make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" --sign "$certificates/Course.p12" \
+  --sign-password-file "$certificates/password" --timestamp "$timestamp_url" >"$work/log" 2>&1
+check "a timestamped disc is made" test $? -eq 0
+kill "$timestamp_pid" 2>/dev/null
+check "its tolOpen.exe carries an RFC 3161 timestamp that verifies" bash -c "osslsigncode verify -in '$work/signed/disc/tolOpen.exe' \
+  -CAfile '$certificates/root.pem' -TSA-CAfile '$certificates/tsa.pem' | grep -q 'Timestamp Server Signature verification: ok'"
+disc_before=$(fingerprint "$work/signed/disc")
+image_before=$(md5sum <"$work/signed/disc.iso")
 signing_refused "a wrong password" 2 "the password does not open the signing file" \
   --sign "$certificates/Course.p12" --sign-password-file "$certificates/wrong"
 signing_refused "an expired certificate" 2 "has expired" \

@@ -93,6 +93,9 @@ class Signer:
         if verified.returncode != 0 or "Signature verification: ok" not in output:
             raise Failure(f"the signature of '{os.path.basename(path)}' does not verify against the certificate's "
                           f"chain ({_last_line(output)}): the signing file needs its intermediate certificates")
+        if timestamp and "Timestamp Server Signature verification: ok" not in output:
+            say(f"warning: the timestamp of '{os.path.basename(path)}' comes from a server whose certificate does not "
+                "chain to a root this machine trusts; Windows may not trust it either")
 
 
 def _last_line(output):
