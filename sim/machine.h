@@ -27,6 +27,10 @@ std::string ProgramImageStandIn();
 // HKEY_CLASSES_ROOT\CLSID, whose InprocServer32 names the file.
 inline constexpr char16_t kFlashClassId[] = u"{D27CDB6E-AE6D-11cf-96B8-444553540000}";
 
+// The file that the Flash control's class key names in those classes (its InprocServer32's
+// default value, up to its NUL), or nothing when they have no such key or value.
+std::optional<std::u16string> RegisteredServer(RegistryNode& classes);
+
 struct Registration {
   std::u16string path;  // as DLLSelfRegister received it, after the ANSI code page
   std::int16_t result = 0;  // vb5stkit.dll's answer: 0 registered, 5 registered for the user

@@ -38,12 +38,23 @@ RegistryNode& CreatePath(RegistryNode& node, const std::vector<std::u16string>& 
   return *level;
 }
 
+// The Flash control's class key below a classes root.
+const std::vector<std::u16string> kServerKey{u"CLSID", kFlashClassId, u"InprocServer32"};
+
 // A server's answers, as vb5stkit.dll gives them.
 constexpr std::int16_t kRegistered = 0;
 constexpr std::int16_t kServerFailed = 4;
 constexpr std::int16_t kRegisteredForUser = 5;
 
 }  // namespace
+
+std::optional<std::u16string> RegisteredServer(RegistryNode& classes) {
+  const RegistryNode* key = classes.Find(kServerKey);
+  const RegistryValue* file = key == nullptr ? nullptr : key->FindValue(u"");
+  if (file == nullptr) return std::nullopt;
+  const std::string bytes(file->data.begin(), file->data.end());
+  return DecodeWindows1252(bytes.substr(0, bytes.find('\0')));
+}
 
 RegistryNode& Machine::UserClasses() {
   return CreatePath(current_user_, {u"Software", u"Classes"}, u"", nullptr);
@@ -155,7 +166,7 @@ bool Machine::WriteServerKey(const std::u16string& file, bool for_user) {
   std::vector<std::uint8_t> data(path.begin(), path.end());
   data.push_back(0);
   RegistryNode& classes = for_user ? UserClasses() : classes_root_;
-  CreatePath(classes, {u"CLSID", kFlashClassId, u"InprocServer32"}, u"", nullptr)
+  CreatePath(classes, kServerKey, u"", nullptr)
       .SetValue({u"", platform::kRegSz, std::move(data)});
   return true;
 }

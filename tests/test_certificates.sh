@@ -10,8 +10,8 @@ test_certificates() {
     2>/dev/null
   printf 'pass phrase\n' >"$dir/password"
   local name days usage
-  for spec in Course:10:codeSigning Expired:-1:codeSigning Server:10:serverAuth; do
-    IFS=: read -r name days usage <<<"$spec"
+  for certificate in Course:10:codeSigning Expired:-1:codeSigning Server:10:serverAuth; do
+    IFS=: read -r name days usage <<<"$certificate"
     openssl req -newkey rsa:2048 -nodes -keyout "$dir/$name.key" -out "$dir/$name.csr" \
       -subj "/CN=$name Publisher/O=tolOpen tests" 2>/dev/null
     printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=%s\n' "$usage" >"$dir/$name.ext"

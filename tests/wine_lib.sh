@@ -13,3 +13,20 @@ wine_run() {
 
 # A host path as Windows programs under Wine see it: drive Z: is the host's "/".
 windows_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
+
+# launch_from_drive DRIVE PROGRAM [ARGUMENT...]: starts DRIVE:\PROGRAM with the drive's root as its
+# current folder, as autorun does, and waits for the recorder (the viewer the tests register). Sets
+# `received` (the viewer's command line, folder and show state, "|"-separated; "" when none
+# started) and `registered` (the folder the tests' control registered itself in). Before: `work`
+# (a folder for the recorder's file) and `view` (a registry view, such as /reg:32, or empty).
+launch_from_drive() {
+  local drive=$1 program=$2
+  shift 2
+  rm -f "$work/record.txt"
+  TOLOPEN_RECORDER_OUT=$(windows_path "$work/record.txt") wine_run start /d "$drive:\\" /wait "$drive:\\$program" "$@"
+  # A new drive's first run can take Wine some seconds.
+  for _ in $(seq 300); do [ -s "$work/record.txt" ] && break; sleep 0.1; done
+  received=$(iconv -f UTF-16LE -t UTF-8 "$work/record.txt" 2>/dev/null | tr -d '\r' | tr '\n' '|')
+  registered=$(wine_run reg query "HKCR\\CLSID\\$TOLOPEN_TEST_CONTROL_CLSID\\InprocServer32" /v RegisteredIn ${view:-} |
+               tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+}

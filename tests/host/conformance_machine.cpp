@@ -71,7 +71,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
         run.registered_in = registration.folder;
       }
     }
-    run.registered_for_user = ServerFile(Classes::kUser);
+    run.registered_for_user = sim::RegisteredServer(machine_.UserClasses()).value_or(u"");
     return run;
   }
   platform::Platform& Platform() override { return machine_; }
@@ -92,16 +92,6 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     return (fs::status(*machine_.HostPath(path), error).permissions() & fs::perms::owner_write) == fs::perms::none;
   }
   bool UnderWine() override { return false; }
-
- private:
-  // The file that the control's class key names in those classes, without its NUL.
-  std::u16string ServerFile(Classes whose) {
-    const std::string data = GetClassesValue(kServerKey, u"", whose).data;
-    std::u16string file;
-    for (const char c : data.substr(0, data.find('\0'))) file += static_cast<char16_t>(static_cast<unsigned char>(c));
-    return file;
-  }
-  const std::u16string kServerKey = std::u16string(u"CLSID\\") + sim::kFlashClassId + u"\\InprocServer32";
   long long FileSize(const std::u16string& path) override {
     std::error_code error;
     const auto size = fs::file_size(*machine_.HostPath(path), error);

@@ -64,7 +64,7 @@ autorun_entries() { wine_run "$(windows_path "$reader_exe")" 'R:\autorun.inf' | 
 autoplay() {
   local kind=$1 title=$2
   shift 2
-  rm -rf "$work/disc" "$work/disc.iso" "$system/macromed" "$work/record.txt"
+  rm -rf "$work/disc" "$work/disc.iso" "$system/macromed"
   wine_run reg delete "$clsid_key" /f $view >/dev/null 2>&1
   "$source_dir/scripts/make-disc" --course "$course" --control "$work/flash.ocx" --disc "$work/disc" \
     --build "$build" --label AUTOPLAY --title "$title" "$@" >"$work/log" 2>&1
@@ -80,11 +80,7 @@ autoplay() {
   open=$(sed -n 1p <<<"$entries")
   check "$kind: autorun.inf starts tolOpen.exe (open=$open)" test "$open" = tolOpen.exe
   check "$kind: and shows the title '$title' (label=$(sed -n 2p <<<"$entries"))" test "$(sed -n 2p <<<"$entries")" = "$title"
-  TOLOPEN_RECORDER_OUT=$(windows_path "$work/record.txt") wine_run start /d 'R:\' /wait "R:\\$open"
-  for _ in $(seq 300); do [ -s "$work/record.txt" ] && break; sleep 0.1; done
-  local received registered
-  received=$(iconv -f UTF-16LE -t UTF-8 "$work/record.txt" 2>/dev/null | tr -d '\r' | tr '\n' '|')
-  registered=$(wine_run reg query "$clsid_key\\InprocServer32" /v RegisteredIn $view | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+  launch_from_drive R "$open"
   check "$kind: the viewer received R:\\index.html in R:\\ (it received: ${received:-nothing})" \
     test "$received" = "\"$recorder\" R:\\index.html|R:\\|1|"
   check "$kind: the control was copied from the disc" cmp -s "$system/macromed/flash/flash.ocx" "$mount_host/tools/flash/flash.ocx"

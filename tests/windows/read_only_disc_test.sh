@@ -49,24 +49,14 @@ recorder=$(windows_path "$recorder_exe")
 wine_run reg add 'HKCR\.tolro' /ve /d TolOpenTest.ReadOnly /f >/dev/null
 wine_run reg add 'HKCR\TolOpenTest.ReadOnly\shell\open\command' /ve /d "\"$recorder\"" /f >/dev/null
 ln -sfn "$disc" "$prefix/dosdevices/q:"
-# run_from_q: starts Q:\tolOpen.exe in Q:\ with the document's name, and waits for the viewer.
-run_from_q() {
-  rm -f "$work/record.txt"
-  TOLOPEN_RECORDER_OUT=$(windows_path "$work/record.txt") wine_run start /d 'Q:\' /wait 'Q:\tolOpen.exe' index.tolro
-  # A new drive's first run can take Wine some seconds.
-  for _ in $(seq 300); do [ -s "$work/record.txt" ] && break; sleep 0.1; done
-  received=$(iconv -f UTF-16LE -t UTF-8 "$work/record.txt" 2>/dev/null | tr -d '\r' | tr '\n' '|')
-  registered=$(wine_run reg query "$clsid_key\\InprocServer32" /v RegisteredIn $view |
-               tr -d '\r' | sed -n 's/.*REG_SZ *//p')
-}
-run_from_q
+launch_from_drive Q tolOpen.exe index.tolro
 check "the viewer received the document in Q:\\ (it received: ${received:-nothing})" test "$received" = "\"$recorder\" Q:\\index.tolro|Q:\\|1|"
 check "the control was copied into the system folder" cmp -s "$system_flash/flash.ocx" "$disc/tools/flash/flash.ocx"
 check "the copy does not keep the read-only attribute" test -n "$(find "$system_flash/flash.ocx" -perm -u+w)"
 check "the control registered itself in the system folder" test "$registered" = 'C:\windows\system32\macromed\flash'
 rm -rf "$system/macromed"
 echo 'a file where the folder belongs' >"$system/macromed"
-run_from_q
+launch_from_drive Q tolOpen.exe index.tolro
 check "without a copy the viewer starts all the same (it received: ${received:-nothing})" test "$received" = "\"$recorder\" Q:\\index.tolro|Q:\\|1|"
 check "and the control registers itself on the disc" test "$registered" = 'Q:\tools\flash'
 after=$(cd "$disc" && find . -printf '%p %s %m %T@\n' | sort)

@@ -10,9 +10,7 @@
 // changes the registry adds what it changed to it. No path of the machine leads outside DIR.
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "common/platform.h"
 #include "common/text.h"
@@ -46,18 +44,6 @@ constexpr const char kUsage[] =
     "                            open command that the launcher's two lookups give (tab-separated), and the\n"
     "                            file that the Flash control's class key names\n";
 
-// The Flash control's class key, below a classes root.
-const std::vector<std::u16string> kControlKey{u"CLSID", sim::kFlashClassId, u"InprocServer32"};
-
-// The file that the control's class key names in those classes, or nothing.
-std::optional<std::string> RegisteredControl(sim::RegistryNode& classes) {
-  const sim::RegistryNode* key = classes.Find(kControlKey);
-  const sim::RegistryValue* file = key == nullptr ? nullptr : key->FindValue(u"");
-  if (file == nullptr) return std::nullopt;
-  const std::string bytes(file->data.begin(), file->data.end());
-  return common::ToUtf8(sim::DecodeWindows1252(bytes.substr(0, bytes.find('\0'))));
-}
-
 // For every extension of the classes root, what the launcher's two lookups give.
 void PrintLookups(sim::Machine& machine) {
   const platform::ScopedPlatform installed(machine);
@@ -71,9 +57,9 @@ void PrintLookups(sim::Machine& machine) {
                 wrappers::ShownLine(common::ToUtf8(file_type)).c_str(),
                 wrappers::ShownLine(common::ToUtf8(open_command)).c_str());
   }
-  if (const auto control = RegisteredControl(machine.ClassesRoot())) {
+  if (const auto control = sim::RegisteredServer(machine.ClassesRoot())) {
     std::printf("CLSID\\%s\tthe Flash control\t%s\n", common::ToUtf8(sim::kFlashClassId).c_str(),
-                wrappers::ShownLine(*control).c_str());
+                wrappers::ShownLine(common::ToUtf8(*control)).c_str());
   }
 }
 
