@@ -23,7 +23,17 @@ launch_from_drive() {
   local drive=$1 program=$2
   shift 2
   rm -f "$work/record.txt"
-  TOLOPEN_RECORDER_OUT=$(windows_path "$work/record.txt") wine_run start /d "$drive:\\" /wait "$drive:\\$program" "$@"
+  local attempt output
+  for attempt in 1 2 3; do
+    output=$(TOLOPEN_RECORDER_OUT=$(windows_path "$work/record.txt") \
+             wine_run start /d "$drive:\\" /wait "$drive:\\$program" "$@" 2>&1)
+    # Wine's start.exe now and then fails a drive's first run before the program starts
+    # ("ShellExecuteEx failed: Internal error."): the program never ran, so it is started again.
+    grep -q 'ShellExecuteEx failed' <<<"$output" || break
+    echo "start.exe failed before $drive:\\$program ran (attempt $attempt): $output" >&2
+    sleep 1
+  done
+  [ -z "$output" ] || printf '%s\n' "$output"
   # A new drive's first run can take Wine some seconds.
   for _ in $(seq 300); do [ -s "$work/record.txt" ] && break; sleep 0.1; done
   received=$(iconv -f UTF-16LE -t UTF-8 "$work/record.txt" 2>/dev/null | tr -d '\r' | tr '\n' '|')
