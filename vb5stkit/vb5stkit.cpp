@@ -25,8 +25,8 @@
 // Entries that older Windows lack (RegOverridePredefKey before Windows 2000,
 // OaEnablePerUserTLibRegistration before Vista SP1 and 7) are looked up by name when needed:
 // without the first, the server is called once with HKEY_CLASSES_ROOT as it is, as the setup
-// toolkit always did; without the second, a type library is not sent to the user's classes. It shows nothing: no error box from the system while the
-// file is loaded.
+// toolkit always did; without the second, a type library is not sent to the user's classes.
+// It shows nothing: no error box from the system while the file is loaded.
 #include <windows.h>
 
 namespace {

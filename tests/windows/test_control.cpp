@@ -6,12 +6,24 @@
 // holds a failure (hexadecimal, such as 80070005 for E_ACCESSDENIED), it registers nothing and
 // answers that, as a server does that cannot write its keys. A key it may not write makes it
 // answer what that write answered, as an HRESULT (E_ACCESSDENIED for a refused one), as servers
-// made with ATL do.
+// made with ATL do; or, where TOLOPEN_CONTROL_REFUSAL holds one (hexadecimal), that failure, as
+// servers made otherwise answer a refused write (SELFREG_E_CLASS, TYPE_E_REGISTRYACCESS, ...).
 #include <objbase.h>
 #include <windows.h>
 
 namespace {
 HMODULE g_self = nullptr;  // this library, as loaded
+
+// The failure an environment variable names in hexadecimal, or S_OK where it names none.
+HRESULT FailureNamedBy(const char* variable) {
+  char answer[16];
+  unsigned long failure = 0;
+  if (GetEnvironmentVariableA(variable, answer, sizeof answer) == 0) return S_OK;
+  for (const char* digit = answer; *digit != '\0'; ++digit) {
+    failure = failure << 4 | static_cast<unsigned long>(*digit <= '9' ? *digit - '0' : (*digit | 0x20) - 'a' + 10);
+  }
+  return static_cast<HRESULT>(failure);
+}
 }  // namespace
 
 extern "C" BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID) {
@@ -20,14 +32,7 @@ extern "C" BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
-  char answer[16];
-  if (GetEnvironmentVariableA("TOLOPEN_CONTROL_ANSWER", answer, sizeof answer) > 0) {
-    unsigned long failure = 0;
-    for (const char* digit = answer; *digit != '\0'; ++digit) {
-      failure = failure << 4 | static_cast<unsigned long>(*digit <= '9' ? *digit - '0' : (*digit | 0x20) - 'a' + 10);
-    }
-    return static_cast<HRESULT>(failure);
-  }
+  if (const HRESULT answer = FailureNamedBy("TOLOPEN_CONTROL_ANSWER"); FAILED(answer)) return answer;
   // A real control registers its type library through COM, which fails where the caller has not
   // initialised COM in this thread (then this call is the first, and answers S_OK).
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -40,7 +45,10 @@ extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
   HKEY key = nullptr;
   const LONG status = RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\" TOLOPEN_TEST_CONTROL_CLSID "\\InprocServer32",
                                       0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+  if (status != ERROR_SUCCESS) {
+    const HRESULT refusal = FailureNamedBy("TOLOPEN_CONTROL_REFUSAL");
+    return status == ERROR_ACCESS_DENIED && FAILED(refusal) ? refusal : HRESULT_FROM_WIN32(status);
+  }
   RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), static_cast<DWORD>(lstrlenA(path) + 1));
   RegSetValueExA(key, "RegisteredIn", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder),
                  static_cast<DWORD>(lstrlenA(folder) + 1));

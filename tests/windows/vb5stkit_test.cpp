@@ -25,6 +25,7 @@ TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
     SHORT expected;
     const char16_t* server_answer = u"";  // a failure the server reports instead of registering
     bool standard_user = false;
+    const char16_t* refused_write_answer = u"";  // what the server reports for a refused write
   } cases[] = {
       {"a self-registering server", ansi(BuildFile(TEST_CONTROL_DLL)), 0},
       {"no path", "", 1},
@@ -35,10 +36,17 @@ TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
       {"a server that reports E_FAIL", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"80004005"},
       {"a standard user", ansi(BuildFile(TEST_CONTROL_DLL)), 5, u"", true},
       {"a standard user, a server that refuses both ways", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"80070005", true},
+      // How servers made with COM's storage, the type library functions, MFC or ATL say "refused".
+      {"STG_E_ACCESSDENIED", ansi(BuildFile(TEST_CONTROL_DLL)), 5, u"", true, u"80030005"},
+      {"TYPE_E_REGISTRYACCESS", ansi(BuildFile(TEST_CONTROL_DLL)), 5, u"", true, u"8002801C"},
+      {"SELFREG_E_TYPELIB", ansi(BuildFile(TEST_CONTROL_DLL)), 5, u"", true, u"80040200"},
+      {"SELFREG_E_CLASS", ansi(BuildFile(TEST_CONTROL_DLL)), 5, u"", true, u"80040201"},
+      {"a refused write answered as E_FAIL is no refusal", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"", true, u"80004005"},
   };
   for (const auto& c : cases) {
     const auto machine = conformance::NewMachine();  // removes what an earlier case registered
     if (*c.server_answer != u'\0') machine->SetEnvironment(u"TOLOPEN_CONTROL_ANSWER", c.server_answer);
+    if (*c.refused_write_answer != u'\0') machine->SetEnvironment(u"TOLOPEN_CONTROL_REFUSAL", c.refused_write_answer);
     machine->SetStandardUser(c.standard_user);
     const std::u16string root = machine->DiscRoot();
     machine->WriteFile(root + u"\\text.ocx", 16);
