@@ -2,12 +2,26 @@
 // still starts the viewer.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "tests/conformance/machine.h"
 
 namespace conformance {
 namespace {
+
+// A machine that opens ".tolopentest" with the viewer, and a disc of the file-type build in `folder`.
+struct FileTypeCourse {
+  explicit FileTypeCourse(const std::u16string& folder)
+      : machine(NewMachine()), disc(machine->DiscRoot() + u"\\" + folder) {
+    machine->SetClassesValue(u".tolopentest", u"", 1, std::string("TolOpenTest.Document", 21));
+    machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", 1,
+                             Show(u"\"" + machine->Viewer() + u"\"") + '\0');
+    machine->MakeDisc(disc, Build::kFileType);
+  }
+  std::unique_ptr<Machine> machine;
+  std::u16string disc;
+};
 
 TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
   const struct {
@@ -19,12 +33,9 @@ TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
   };
   for (const auto& c : cases) {
     if (!Selected(("file type on " + Show(c.folder)).c_str())) continue;
-    const auto machine = NewMachine();
-    machine->SetClassesValue(u".tolopentest", u"", 1, std::string("TolOpenTest.Document", 21));
-    machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", 1,
-                             Show(u"\"" + machine->Viewer() + u"\"") + '\0');
-    const std::u16string disc = machine->DiscRoot() + u"\\" + c.folder;
-    machine->MakeDisc(disc, Build::kFileType);
+    FileTypeCourse course(c.folder);
+    Machine* const machine = course.machine.get();
+    const std::u16string& disc = course.disc;
     const std::u16string expected = Expand(*machine, c.command, disc);
     for (int run = 1; run <= 2; ++run) {
       SCOPED_TRACE(Show(c.folder) + ", run " + std::to_string(run));
@@ -41,12 +52,9 @@ TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
 // Where the machine's classes refuse the type, the whole of it goes to the user's classes.
 TEST(ConformanceFileType, AStandardUserRegistersTheTypeForTheUser) {
   if (!Selected("file type for a standard user")) return;
-  const auto machine = NewMachine();
-  machine->SetClassesValue(u".tolopentest", u"", 1, std::string("TolOpenTest.Document", 21));
-  machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", 1,
-                           Show(u"\"" + machine->Viewer() + u"\"") + '\0');
-  const std::u16string disc = machine->DiscRoot() + u"\\disc";
-  machine->MakeDisc(disc, Build::kFileType);
+  FileTypeCourse course(u"disc");
+  Machine* const machine = course.machine.get();
+  const std::u16string& disc = course.disc;
   machine->SetStandardUser(true);
   EXPECT_FALSE(machine->Launch(disc, u"page.tolopentest").viewer_command_line.empty()) << "the viewer starts";
   EXPECT_FALSE(machine->GetClassesValue(u".tv1", u"").exists) << "the machine's classes stay as they were";
