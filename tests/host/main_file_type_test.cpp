@@ -31,7 +31,7 @@ TEST_F(MainFileTypeTest, RegistersBeforeTheViewerStarts) {
 // What a run created or changed is what a save adds to the registry file, and a second run,
 // which writes the same values again, changes nothing.
 TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
-  machine_.SetProgramPath(u"D:\\tolOpen.exe");
+  machine_.SetProgramPath(u"D:\\COURSE\\tolOpen.exe");
   dry_run::ChangeJournal journal(machine_);
   const platform::ScopedPlatform observed(journal);
   mdlMain::Main(options_);
@@ -47,7 +47,7 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
                                                "Tolvex Ubra\\shell\\open\\command created, class 1 []"}));
   mdlMain::Main(options_);
   EXPECT_EQ(journal.Changes().size(), changes.size()) << "the same values again are no change";
-  machine_.SetProgramPath(u"D:\\COURSE\\tolOpen.exe");
+  machine_.SetProgramPath(u"D:\\KURSUS\\tolOpen.exe");  // new data of the same type and length
   dry_run::ChangeJournal rerun(machine_);
   {
     const platform::ScopedPlatform observed_again(rerun);
@@ -69,7 +69,7 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   std::ifstream saved_file(path, std::ios::binary);
   const std::string saved((std::istreambuf_iterator<char>(saved_file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(saved.substr(0, original.size() + 2), original + "\r\n") << "the file as it was, then the additions";
-  EXPECT_NE(saved.find("[HKEY_CLASSES_ROOT\\Tolvex Ubra\\shell\\open\\command]\r\n; class=1\r\n@=\"D:\\\\COURSE\\\\Download"),
+  EXPECT_NE(saved.find("[HKEY_CLASSES_ROOT\\Tolvex Ubra\\shell\\open\\command]\r\n; class=1\r\n@=\"D:\\\\KURSUS\\\\Download"),
             std::string::npos) << saved;
   dry_run::RegistryFile again = dry_run::ParseRegistryFile(saved, "registry.reg").Value();
   EXPECT_NE(again.classes_root.Find({u".tv1"}), nullptr);
