@@ -115,6 +115,7 @@ TEST(TextRulesTest, FloatingTextAtTheEdgesOfTheRange) {
       {999999999999999.0, "999999999999999"},
       {1e15, "1E+15"},  // the first number with 16 digits before the point
       {0.1, "0.1"},
+      {0.9999999999999999, "1"},  // rounded to 15 digits, it carries into a 16th
   };
   for (const auto& c : cases) EXPECT_EQ(Show(mdlRegistry::FloatingText(c.number)), c.text) << c.text;
 }
