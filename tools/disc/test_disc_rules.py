@@ -65,6 +65,7 @@ class LabelTitleAndIcon(unittest.TestCase):
             ("a/b", "cannot hold '/'"),
             ("line\nbreak", "cannot hold"),
             (" padded", "blank"),
+            ("padded ", "blank"),
             ("Kurz\U0001F600", "Basic Multilingual Plane"),
         ]
         for label, reason in rows:
@@ -77,7 +78,7 @@ class LabelTitleAndIcon(unittest.TestCase):
 
     def test_title(self):
         rows = [("Safety at work", None), ("Ž" * 64, None), ("Ž" * 65, "1 to 64"), ("two\nlines", "one line"),
-                ("", "1 to 64"), (" Safety", "blank"), ('"Safety"', "quote")]
+                ("", "1 to 64"), (" Safety", "blank"), ('"Safety', "quote"), ('Safety"', "quote")]
         for title, reason in rows:
             with self.subTest(title=title):
                 problem = rules.title_problem(title)
@@ -95,6 +96,7 @@ class LabelTitleAndIcon(unittest.TestCase):
             with self.subTest(files=files):
                 self.assertEqual(rules.choose_icon(files), icon)
         self.assertIn("comma", rules.icon_problem("Kurs, Teil 1.ico"))
+        self.assertIn("blank", rules.icon_problem("Kurs.ico "))
         self.assertIsNone(rules.icon_problem("Kurs Teil 1.ico"))
 
     def test_autorun_inf(self):
@@ -117,6 +119,7 @@ class LinksOfTheIndex(unittest.TestCase):
             return tuple(rules.windows_upper(p) for p in parts) in {tuple(map(rules.windows_upper, p)) for p in pages}
         html = (b'<a href="A.HTML">1</a> <a href="Kapitoly/%C3%9Avod.html#top">2</a> <a href=chybi.html>3</a>'
                 b' <a href="../out.html">4</a> <a href="http://example.com/x.html">5</a> <a href="#top">6</a>'
+                b' <a href="mailto:kurz@example.com">7</a>'
                 b' <img src=\'./Kapitoly/../a.html\'>')
         self.assertEqual(rules.missing_links(html, has), [("chybi.html", "the course has no such file"),
                                                           ("../out.html", "it leads out of the course folder")])
