@@ -90,6 +90,7 @@ TEST(RegistryFileTest, WritesWhatItReadsBackInEachFormat) {
   key.SetValue({u"Flags", 4, {0, 0, 1, 0}});
   key.SetValue({u"Long", 3, std::vector<std::uint8_t>(100, 0xAB)});
   key.SetValue({u"Empty", 3, {}});
+  key.SetValue({u"Qword", 11, {1, 0, 0, 0, 0, 0, 0, 0}});  // hex(b)
   root.CreateSubkey(u"empty key");
   for (const auto format : {dry_run::RegistryFileFormat::kRegedit4, dry_run::RegistryFileFormat::kVersion5Utf16,
                             dry_run::RegistryFileFormat::kVersion5Utf8}) {
@@ -124,6 +125,7 @@ TEST(RegistryFileTest, ReadsWhatWindowsExports) {
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.gone]\r\n@=\"x\"\r\n"
       u"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.gone]\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft]\r\n\"Other\"=\"passed over\"\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes.old]\r\n@=\"passed over\"\r\n"
       u"[HKEY_CURRENT_USER\\Software\\Classes\\.html]\r\n@=\"userfile\"\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.html]\r\n\"Old\"=-\r\n"),
       "export.reg");
@@ -141,13 +143,23 @@ TEST(RegistryFileTest, ReadsWhatWindowsExports) {
       << "UTF-16 text as the ANSI entries give it";
   EXPECT_EQ(root.FindSubkey(u".gone"), nullptr);
   EXPECT_EQ(root.FindSubkey(u"Microsoft"), nullptr);
+  EXPECT_EQ(root.FindSubkey(u".old"), nullptr) << "a key that only begins like the classes' is none of them";
   EXPECT_EQ(ValueAt(root, u".html", u"Old"), nullptr) << "=- deletes a value";
 
-  // UTF-8 without a byte-order mark reads the same.
-  const dry_run::RegistryFile utf8 = Parsed(
-      "Windows Registry Editor Version 5.00\n[HKEY_CLASSES_ROOT\\.t\xC3\xA9]\n@=\"caf\xC3\xA9\"\n", "utf8.reg");
-  EXPECT_EQ(utf8.format, dry_run::RegistryFileFormat::kVersion5Utf8);
-  EXPECT_NE(utf8.classes_root.FindSubkey(u".t\u00E9"), nullptr);
+  // UTF-8 with or without a byte-order mark (as Notepad saves it) reads the same.
+  for (const char* mark : {"", "\xEF\xBB\xBF"}) {
+    const dry_run::RegistryFile utf8 = Parsed(
+        std::string(mark) + "Windows Registry Editor Version 5.00\n[HKEY_CLASSES_ROOT\\.t\xC3\xA9]\n@=\"caf\xC3\xA9\"\n",
+        "utf8.reg");
+    EXPECT_EQ(utf8.format, dry_run::RegistryFileFormat::kVersion5Utf8);
+    EXPECT_NE(utf8.classes_root.FindSubkey(u".t\u00E9"), nullptr);
+  }
+  // In UTF-16 a line ends at the unit 000A alone, not where a character's high byte 0A meets a 00.
+  dry_run::RegistryFile units =
+      Parsed(Utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_CLASSES_ROOT\\.t]\r\n@=\"\u0A41\u0100\"\r\n"),
+             "units.reg");
+  ASSERT_NE(ValueAt(units.classes_root, u".t", u""), nullptr);
+  EXPECT_EQ(ValueAt(units.classes_root, u".t", u"")->data.size(), 3u) << "two characters (as ANSI, \"?A\") and the NUL";
 }
 
 // A save adds only the keys and values that changed, in the file's own encoding.
@@ -180,6 +192,8 @@ TEST(RegistryFileTest, RefusesBadFilesNamingTheLine) {
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=dword:123456789\n", "bad.reg:3: dword: takes 1 to 8"},
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=hex:1,02\n", "bad.reg:3: hexadecimal data is pairs"},
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=hex:01,\n", "bad.reg:3: hexadecimal data ends in a comma"},
+      {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=hex:0g\n", "bad.reg:3: hexadecimal data is pairs"},
+      {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=dword:\n", "bad.reg:3: dword: takes 1 to 8"},
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\" \"x\"\n", "bad.reg:3: expected = after the value name"},
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=42\n", "bad.reg:3: value data must be"},
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=\"C:\\x\"\n", "bad.reg:3: in a quoted text a backslash"},
