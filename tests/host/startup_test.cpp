@@ -100,6 +100,13 @@ TEST(StartupFaultTest, FailingOperationsAreSkipped) {
   }
 }
 
+// A test whose value cannot be had counts as true: the folder's end is taken for no "\" when its
+// first read fails, and the second read gives the folder.
+TEST_F(StartupTest, AFailedTestOfTheProgramFolderCountsAsTrue) {
+  faults_.InjectFault(platform::Operation::kProgramFolder, 5, 1);
+  EXPECT_EQ(Launch(u"", u"D:\\COURSE\\tolOpen.exe"), "C:\\viewer.exe -nohome D:\\COURSE\\index.html");
+}
+
 TEST_F(StartupTest, TheDriveAndFolderAreSetBack) {
   std::filesystem::create_directories(*machine_.HostPath(u"D:\\COURSE\\PAGES"));
   machine_.SetCurrentFolder(u"D:\\COURSE\\PAGES");
