@@ -101,7 +101,7 @@ printf 'notes' >"$work/out/disc/my-notes.txt"
 refuse "a disc the user added to" "was changed since this command made it (my-notes.txt)" \
   --course "$sample" --control "$work/control.ocx" --disc "$work/out/disc"
 rm "$work/out/disc/my-notes.txt"
-printf 'user' >"$work/user.iso"
+xorriso -outdev stdio:"$work/user.iso" -volid THEIRS -map "$sample" / -commit >/dev/null 2>&1  # another tool's image
 refuse "an image it did not make" "--image '$work/user.iso' exists and is no image made by this command" \
   --course "$sample" --control "$work/control.ocx" --disc "$work/x/disc" --image "$work/user.iso"
 refuse "an image that is a folder" "is a folder" --course "$sample" --control "$work/control.ocx" \
