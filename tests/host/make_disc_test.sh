@@ -102,8 +102,10 @@ refuse "a disc the user added to" "was changed since this command made it (my-no
   --course "$sample" --control "$work/control.ocx" --disc "$work/out/disc"
 rm "$work/out/disc/my-notes.txt"
 xorriso -outdev stdio:"$work/user.iso" -volid THEIRS -map "$sample" / -commit >/dev/null 2>&1  # another tool's image
+users_image=$(md5sum <"$work/user.iso")
 refuse "an image it did not make" "--image '$work/user.iso' exists and is no image made by this command" \
   --course "$sample" --control "$work/control.ocx" --disc "$work/x/disc" --image "$work/user.iso"
+check "the other tool's image is left as it was" test "$users_image" = "$(md5sum <"$work/user.iso")"
 refuse "an image that is a folder" "is a folder" --course "$sample" --control "$work/control.ocx" \
   --disc "$work/x/disc" --image "$work/out"
 ln -s "$work/out/disc" "$work/link"
