@@ -2,26 +2,12 @@
 // still starts the viewer.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "tests/conformance/machine.h"
 
 namespace conformance {
 namespace {
-
-// A machine that opens ".tolopentest" with the viewer, and a disc of the file-type build in `folder`.
-struct FileTypeCourse {
-  explicit FileTypeCourse(const std::u16string& folder)
-      : machine(NewMachine()), disc(machine->DiscRoot() + u"\\" + folder) {
-    machine->SetClassesValue(u".tolopentest", u"", 1, std::string("TolOpenTest.Document", 21));
-    machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", 1,
-                             Show(u"\"" + machine->Viewer() + u"\"") + '\0');
-    machine->MakeDisc(disc, Build::kFileType);
-  }
-  std::unique_ptr<Machine> machine;
-  std::u16string disc;
-};
 
 TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
   const struct {
@@ -33,7 +19,7 @@ TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
   };
   for (const auto& c : cases) {
     if (!Selected(("file type on " + Show(c.folder)).c_str())) continue;
-    FileTypeCourse course(c.folder);
+    Course course(c.folder, u"", Build::kFileType);
     Machine* const machine = course.machine.get();
     const std::u16string& disc = course.disc;
     const std::u16string expected = Expand(*machine, c.command, disc);
@@ -52,7 +38,7 @@ TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
 // Where the machine's classes refuse the type, the whole of it goes to the user's classes.
 TEST(ConformanceFileType, AStandardUserRegistersTheTypeForTheUser) {
   if (!Selected("file type for a standard user")) return;
-  FileTypeCourse course(u"disc");
+  Course course(u"disc", u"", Build::kFileType);
   Machine* const machine = course.machine.get();
   const std::u16string& disc = course.disc;
   machine->SetStandardUser(true);

@@ -8,31 +8,6 @@
 namespace conformance {
 namespace {
 
-// A machine with the viewer registered for ".tolopentest" and ".html" (command: the quoted
-// viewer, then `arguments`), and a course disc in `folder` below its disc root.
-struct Course {
-  explicit Course(const std::u16string& folder = u"disc", const std::u16string& arguments = u" -nohome")
-      : machine(NewMachine()), disc(machine->DiscRoot() + u"\\" + folder) {
-    machine->SetClassesValue(u".tolopentest", u"", 1, Text(u"TolOpenTest.Document"));
-    machine->SetClassesValue(u".html", u"", 1, Text(u"TolOpenTest.Document"));
-    RegisterCommand(1, u"\"{viewer}\"" + arguments);
-    machine->MakeDisc(disc);
-  }
-  // The open command of the document type, stored as `type` (REG_SZ, REG_EXPAND_SZ, ...).
-  void RegisterCommand(std::uint32_t type, const std::u16string& command) {
-    machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", type,
-                             Text(Expand(*machine, command, disc)));
-  }
-  static std::string Text(const std::u16string& text) { return Show(text) + '\0'; }  // ASCII here
-  // The text with the disc's and the machine's places.
-  std::u16string Expected(const std::u16string& text) { return Expand(*machine, text, disc); }
-  std::u16string Destination() { return machine->SystemFolder() + u"\\macromed\\flash\\flash.ocx"; }
-  std::u16string DiscControl() { return disc + u"\\tools\\flash\\flash.ocx"; }
-
-  std::unique_ptr<Machine> machine;
-  std::u16string disc;
-};
-
 TEST(ConformanceLaunch, TheViewerReceivesTheDocument) {
   const struct {
     const char* what;

@@ -25,4 +25,19 @@ std::u16string Expand(Machine& machine, std::u16string text, const std::u16strin
 
 std::string Show(const std::u16string& text) { return common::ToUtf8(text); }
 
+Course::Course(const std::u16string& folder, const std::u16string& arguments, Build build)
+    : machine(NewMachine()), disc(machine->DiscRoot() + u"\\" + folder) {
+  const std::string document_type = Show(u"TolOpenTest.Document") + '\0';
+  machine->SetClassesValue(u".tolopentest", u"", 1, document_type);
+  machine->SetClassesValue(u".html", u"", 1, document_type);
+  RegisterCommand(1, u"\"{viewer}\"" + arguments);
+  machine->MakeDisc(disc, build);
+}
+
+void Course::RegisterCommand(std::uint32_t type, const std::u16string& command) {
+  // ASCII here: the bytes of the text, and its NUL.
+  machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", type,
+                           Show(Expand(*machine, command, disc)) + '\0');
+}
+
 }  // namespace conformance

@@ -118,4 +118,20 @@ bool Selected(const char* what);
 // UTF-16 as UTF-8 for test messages.
 std::string Show(const std::u16string& text);
 
+// A fresh machine with the viewer registered for ".tolopentest" and ".html" (command: the quoted
+// viewer, then `arguments`), and a course disc of the build in `folder` below its disc root.
+struct Course {
+  explicit Course(const std::u16string& folder = u"disc", const std::u16string& arguments = u" -nohome",
+                  Build build = Build::kDelivered);
+  // The open command of the document type, stored as `type` (REG_SZ, REG_EXPAND_SZ, ...).
+  void RegisterCommand(std::uint32_t type, const std::u16string& command);
+  // The text with the disc's and the machine's places.
+  std::u16string Expected(const std::u16string& text) const { return Expand(*machine, text, disc); }
+  std::u16string Destination() const { return machine->SystemFolder() + u"\\macromed\\flash\\flash.ocx"; }
+  std::u16string DiscControl() const { return disc + u"\\tools\\flash\\flash.ocx"; }
+
+  std::unique_ptr<Machine> machine;
+  std::u16string disc;
+};
+
 }  // namespace conformance

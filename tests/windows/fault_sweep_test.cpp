@@ -55,13 +55,9 @@ struct Outcome {
 
 Outcome RunOnce(const faults::Plan& plan, const faults::RunShape* shape) {
   static int run = 0;
-  const auto machine = conformance::NewMachine();  // cleans the system folder's copy and the keys
-  const std::u16string disc = machine->DiscRoot() + u"\\disc";
-  machine->SetClassesValue(u".tolopentest", u"", 1, std::string("TolOpenTest.Document", 21));
-  machine->SetClassesValue(u".html", u"", 1, std::string("TolOpenTest.Document", 21));  // the start page
-  machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", 1,
-                           conformance::Show(u"\"" + machine->Viewer() + u"\" -nohome") + '\0');
-  machine->MakeDisc(disc);
+  const conformance::Course course;  // a fresh machine: the system folder's copy and the keys cleaned
+  conformance::Machine* const machine = course.machine.get();
+  const std::u16string& disc = course.disc;
   // Each run's viewer reports to a file of its own, so a late one cannot be taken for another.
   const std::wstring record = Wide(machine->DiscRoot()) + L"\\record-" + std::to_wstring(++run) + L".txt";
   SetEnvironmentVariableW(L"TOLOPEN_RECORDER_OUT", record.c_str());
@@ -85,8 +81,8 @@ Outcome RunOnce(const faults::Plan& plan, const faults::RunShape* shape) {
     return std::count(outcome.log.begin(), outcome.log.end(), operation);
   };
   if (calls(Operation::kDLLSelfRegister) > 1) problems += "the control was registered more than once; ";
-  const std::u16string copy = machine->SystemFolder() + u"\\macromed\\flash\\flash.ocx";
-  if (machine->FileSize(copy) >= 0 && Bytes(copy) != Bytes(disc + u"\\tools\\flash\\flash.ocx")) {
+  const std::u16string copy = course.Destination();
+  if (machine->FileSize(copy) >= 0 && Bytes(copy) != Bytes(course.DiscControl())) {
     problems += "the system folder holds a partial or foreign control; ";
   }
   if (calls(Operation::kStartProcess) > 1) problems += "the viewer was started more than once; ";
