@@ -75,6 +75,7 @@ autoplay() {
     return
   fi
   ln -sfn "$mount_seen" "$prefix/dosdevices/r:"
+  check "$kind: Wine finds the mounted image as drive R:" wait_for_drive R autorun.inf
   local entries open
   entries=$(autorun_entries)
   open=$(sed -n 1p <<<"$entries")

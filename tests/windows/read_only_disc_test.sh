@@ -49,6 +49,7 @@ recorder=$(windows_path "$recorder_exe")
 wine_run reg add 'HKCR\.tolro' /ve /d TolOpenTest.ReadOnly /f >/dev/null
 wine_run reg add 'HKCR\TolOpenTest.ReadOnly\shell\open\command' /ve /d "\"$recorder\"" /f >/dev/null
 ln -sfn "$disc" "$prefix/dosdevices/q:"
+check "Wine finds the disc as drive Q:" wait_for_drive Q tolOpen.exe
 launch_from_drive Q tolOpen.exe index.tolro
 check "the viewer received the document in Q:\\ (it received: ${received:-nothing})" test "$received" = "\"$recorder\" Q:\\index.tolro|Q:\\|1|"
 check "the control was copied into the system folder" cmp -s "$system_flash/flash.ocx" "$disc/tools/flash/flash.ocx"
