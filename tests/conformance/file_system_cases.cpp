@@ -79,6 +79,7 @@ TEST(ConformanceFileSystem, FilesAndTheirFailures) {
       {work + u"\\a.bin", common::kTrue},           {work + u"\\A.BIN", common::kTrue},
       {work + u"\\missing.bin", common::kFalse},    {work + u"\\new", common::kFalse},
       {work + u"\\nowhere\\x.bin", common::kFalse}, {work + u"\\b.bin", common::kFalse},
+      {work + u"\\new\\..\\a.bin", common::kTrue},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(mdlFlash::FileExists(c.path), c.exists) << Show(c.path);

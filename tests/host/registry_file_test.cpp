@@ -221,7 +221,10 @@ TEST(CodePageTest, Windows1252) {
   EXPECT_EQ(sim::EncodeWindows1252(u"Prohl\u00ED\u017Ee\u010D \u0159\u016F\u017E\u011B"), "Prohl\xED\x9E" "ec ru\x9E" "e")
       << "a letter Windows-1252 lacks is written as its best fit";
   EXPECT_EQ(common::ToUtf8(sim::DecodeWindows1252("\x80\x81\xFF")), "\u20AC\u0081\u00FF");
-  EXPECT_EQ(common::ToUtf8(common::FromUtf8("a\xC3\xA9\xF0\x9F\x98\x80\xFFz")), "a\u00E9\U0001F600\uFFFDz");
+  // A byte that begins no character, and a character written longer than it needs, are each replaced.
+  EXPECT_EQ(common::ToUtf8(common::FromUtf8("a\xC3\xA9\xF0\x9F\x98\x80\xFFz\xE0\x82\x80")),
+            "a\u00E9\U0001F600\uFFFDz\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(common::ToUtf8(std::u16string(u"\xD800x")), "\uFFFDx") << "a surrogate without its pair";
 }
 
 }  // namespace

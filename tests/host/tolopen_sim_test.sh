@@ -165,6 +165,7 @@ mkdir -p "$work/full/c/WINDOWS/SYSTEM"
 truncate -s 409600 "$work/full/d/tools/flash/flash.ocx"
 if mount -t tmpfs -o size=128k tmpfs "$work/full/c/WINDOWS/SYSTEM" 2>/dev/null; then
   "$tool" --machine "$work/full" >"$work/out" 2>&1
+  check "a full disk keeps no partial copy" test ! -e "$work/full/c/WINDOWS/SYSTEM/macromed/flash/flash.ocx"
   umount "$work/full/c/WINDOWS/SYSTEM"
   check "a full disk is traced as ERROR_DISK_FULL" grep -qF -- '; ERROR_DISK_FULL)' "$work/out"
   check "and the control registers from the disc" grep -qF 'DLLSelfRegister path="D:\tools\flash\flash.ocx" -> 0' "$work/out"
