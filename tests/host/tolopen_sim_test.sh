@@ -82,13 +82,16 @@ cp "$program" "$work/m/c/Other/viewer.exe"
 "$tool" --machine "$work/m" --env 'SystemRoot=C:\Other' >"$work/out" 2>&1
 check "--env gives a variable" grep -qF 'StartProcess command_line="C:\Other\viewer.exe D:\index.html"' "$work/out"
 check "and the trace says so" grep -qF 'Environment SystemRoot=C:\Other (given)' "$work/out"
+check "and no longer that it assumed one" bash -c "! grep -qF 'Environment SystemRoot=C:\WINDOWS' '$work/out'"
 expect_refusal "--env without =" "--env takes NAME=VALUE" --machine "$work/m" --env SystemRoot
+expect_refusal "--env without a name" "--env takes NAME=VALUE" --machine "$work/m" --env =C:\\Other
 
 expect_refusal "missing machine folder" "does not exist" --machine "$work/none"
 expect_refusal "no --machine" "--machine is required"
 expect_refusal "unknown option" "unknown option '--frobnicate'" --machine "$work/m" --frobnicate
 expect_refusal "option without value" "--argument needs a value" --machine "$work/m" --argument
 expect_refusal "relative program path" "--program must be" --machine "$work/m" --program tolOpen.exe
+expect_refusal "a folder for a program" "--program must be" --machine "$work/m" --program 'D:\COURSE\'
 expect_refusal "relative current folder" "--current-folder must be" --machine "$work/m" --current-folder 'tools'
 expect_refusal "relative system folder" "--system-folder must be" --machine "$work/m" --system-folder 'SYSTEM'
 "$tool" --machine "$work/m" --system-folder 'C:\SYS32' --current-folder 'C:\' >"$work/out" 2>&1
