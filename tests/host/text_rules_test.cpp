@@ -33,6 +33,7 @@ TEST(TextRulesTest, ArgumentQuotesAndAbsolutePaths) {
   EXPECT_EQ(Show(mdlMain::WithoutEnclosingQuotes(u"\"My Page.html\"")), "My Page.html");
   EXPECT_EQ(Show(mdlMain::WithoutEnclosingQuotes(u"\"")), "\"");
   EXPECT_EQ(Show(mdlMain::WithoutEnclosingQuotes(u"a \"b\"")), "a \"b\"");
+  EXPECT_EQ(Show(mdlMain::WithoutEnclosingQuotes(u"\"My Page.html")), "\"My Page.html") << "no closing quote";
   EXPECT_EQ(Show(mdlMain::WithoutEnclosingQuotes(u"\"\"")), "");
 
   for (const std::u16string absolute : {u"C:\\x.htm", u"d:\\", u"\\\\server\\share\\x.htm"}) {
@@ -56,6 +57,7 @@ TEST(TextRulesTest, LaunchCommandLine) {
       {u"viewer.exe %1", u"D:\\index.html", "viewer.exe D:\\index.html"},
       {u"viewer.exe %1", u"D:\\My Course\\a.htm", "viewer.exe \"D:\\My Course\\a.htm\""},
       {u"viewer.exe \"%1\"", u"D:\\My Course\\a.htm", "viewer.exe \"D:\\My Course\\a.htm\""},
+      {u"\"C:\\v.exe\" %1", u"D:\\My Course\\a.htm", "\"C:\\v.exe\" \"D:\\My Course\\a.htm\""},
       {u"\"C:\\Program Files\\v.exe\" \"%L\" %*", u"D:\\a.htm",
        "\"C:\\Program Files\\v.exe\" \"D:\\a.htm\" "},
       {u"v.exe %l", u"D:\\a.htm", "v.exe D:\\a.htm"},
