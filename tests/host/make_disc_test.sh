@@ -180,6 +180,10 @@ refuse "a 17-character label" "the label takes 1 to 16 characters" --course "$sa
 refuse "bad medium" "--media is cd or dvd" --course "$sample" --control "$work/control.ocx" --disc "$work/bad/disc" --media floppy
 refuse "unknown option" "unknown option '--colour'" --course "$sample" --colour red
 refuse "the default disc folder inside the course" "lies inside the course folder" --course . --control "$work/control.ocx"
+refuse "an image inside the course" "--image '$sample/x.iso' lies inside the course folder" --course "$sample" \
+  --control "$work/control.ocx" --disc "$work/bad/disc" --image "$sample/x.iso"
+refuse "an image inside the disc folder" "lies inside the disc folder" --course "$sample" --control "$work/control.ocx" \
+  --disc "$work/bad/disc" --image "$work/bad/disc/x.iso"
 (cd "$sample" && "$source_dir/scripts/make-disc" --course . --control "$work/control.ocx" >/dev/null 2>&1)
 check "nothing was made inside the course" test ! -e "$sample/build"
 "$source_dir/scripts/make-disc" --help >"$work/log" 2>&1
