@@ -180,8 +180,8 @@ refuse "a 17-character label" "the label takes 1 to 16 characters" --course "$sa
 refuse "bad medium" "--media is cd or dvd" --course "$sample" --control "$work/control.ocx" --disc "$work/bad/disc" --media floppy
 refuse "unknown option" "unknown option '--colour'" --course "$sample" --colour red
 refuse "the default disc folder inside the course" "lies inside the course folder" --course . --control "$work/control.ocx"
-refuse "an image inside the course" "--image '$sample/x.iso' lies inside the course folder" --course "$sample" \
-  --control "$work/control.ocx" --disc "$work/bad/disc" --image "$sample/x.iso"
+refuse "an image inside the course" "--image '$course/x.iso' lies inside the course folder" --course "$course" \
+  --control "$work/control.ocx" --disc "$work/bad/disc" --image "$course/x.iso"
 refuse "an image inside the disc folder" "lies inside the disc folder" --course "$sample" --control "$work/control.ocx" \
   --disc "$work/bad/disc" --image "$work/bad/disc/x.iso"
 (cd "$sample" && "$source_dir/scripts/make-disc" --course . --control "$work/control.ocx" >/dev/null 2>&1)
@@ -227,6 +227,7 @@ certificates=$work/certificates
 source "$source_dir/tests/test_certificates.sh"
 test_certificates "$certificates"
 printf 'wrong\n' >"$certificates/wrong"
+printf 'pass phrase\r\nthe key of another file\n' >"$certificates/first-line"  # only the first line is the password
 cp "$build/tolOpen.exe" "$work/built-before.exe"
 make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" \
   --sign "$certificates/Course.p12" --sign-password-file "$certificates/password" >"$work/log" 2>&1
@@ -262,13 +263,15 @@ signing_refused() {  # WHAT STATUS MESSAGE ARGUMENTS...
 }
 test_timestamp_server "$certificates"
 make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" --sign "$certificates/Course.p12" \
-  --sign-password-file "$certificates/password" --timestamp "$timestamp_url" >"$work/log" 2>&1
+  --sign-password-file "$certificates/first-line" --timestamp "$timestamp_url" >"$work/log" 2>&1
 check "a timestamped disc is made" test $? -eq 0
 kill "$timestamp_pid" 2>/dev/null
 check "its tolOpen.exe carries an RFC 3161 timestamp that verifies" bash -c "osslsigncode verify -in '$work/signed/disc/tolOpen.exe' \
   -CAfile '$certificates/root.pem' -TSA-CAfile '$certificates/tsa.pem' | grep -q 'Timestamp Server Signature verification: ok'"
 disc_before=$(fingerprint "$work/signed/disc")
 image_before=$(md5sum <"$work/signed/disc.iso")
+signing_refused "a signing file that is not there" 2 "the signing file '$certificates/none.p12' does not exist" \
+  --sign "$certificates/none.p12" --sign-password-file "$certificates/password"
 signing_refused "a wrong password" 2 "the password does not open the signing file" \
   --sign "$certificates/Course.p12" --sign-password-file "$certificates/wrong"
 signing_refused "an expired certificate" 2 "has expired" \
