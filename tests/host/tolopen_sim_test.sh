@@ -52,6 +52,7 @@ check "a standard user still gets the viewer" grep -qF -- '-nohome D:\index.html
 mkdir -p "$work/m/d/COURSE"
 "$tool" --machine "$work/m" --argument 'pages\intro.html' --program 'D:\COURSE\tolOpen.exe' >"$work/out" 2>&1
 check "argument and program folder" grep -qF -- '-nohome D:\COURSE\pages\intro.html"' "$work/out"
+check "the run starts in the program's folder" grep -qF 'CurrentFolder -> "D:\COURSE"' "$work/out"
 
 # A registry that the first run saved is what the second run reads.
 printf 'REGEDIT4\n[HKEY_CLASSES_ROOT\\.html]\n@="other"\n[HKEY_CLASSES_ROOT\\other\\shell\\open\\command]\n@="C:\\\\Program Files\\\\Course Viewer\\\\viewer.exe %%1"\n' >"$work/m/registry.reg"
@@ -94,9 +95,11 @@ expect_refusal "relative program path" "--program must be" --machine "$work/m" -
 expect_refusal "a folder for a program" "--program must be" --machine "$work/m" --program 'D:\COURSE\'
 expect_refusal "relative current folder" "--current-folder must be" --machine "$work/m" --current-folder 'tools'
 expect_refusal "relative system folder" "--system-folder must be" --machine "$work/m" --system-folder 'SYSTEM'
-"$tool" --machine "$work/m" --system-folder 'C:\SYS32' --current-folder 'C:\' >"$work/out" 2>&1
+"$tool" --machine "$work/m" --system-folder 'C:\WINDOWS\SYS32\' --current-folder 'C:\' >"$work/out" 2>&1
 check "the system folder and current folder are taken from the options" \
-  grep -qF 'buffer="C:\SYS32"' "$work/out"
+  grep -qF 'buffer="C:\WINDOWS\SYS32\"' "$work/out"
+check "the Windows folder is the system folder's parent" grep -qF 'Environment SystemRoot=C:\WINDOWS (assumed)' "$work/out"
+check "Program Files lies on its drive" grep -qF 'Environment ProgramFiles=C:\Program Files (assumed)' "$work/out"
 check "the drive is set back to C:" grep -qF 'ChangeDrive path="C:\" -> ok' "$work/out"
 
 expect_refusal "a program on no drive" "--program 'Q:\' is on no drive" --machine "$work/m" --program 'Q:\tolOpen.exe'
