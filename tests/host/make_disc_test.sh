@@ -179,13 +179,15 @@ refuse "a 17-character label" "the label takes 1 to 16 characters" --course "$sa
   --disc "$work/bad/disc" --label ABCDEFGHIJKLMNOPQ
 refuse "bad medium" "--media is cd or dvd" --course "$sample" --control "$work/control.ocx" --disc "$work/bad/disc" --media floppy
 refuse "unknown option" "unknown option '--colour'" --course "$sample" --colour red
+# From inside a copy of a course, so that a command that lets it through writes nothing into the checkout.
+pushd "$course" >/dev/null
 refuse "the default disc folder inside the course" "lies inside the course folder" --course . --control "$work/control.ocx"
+popd >/dev/null
 refuse "an image inside the course" "--image '$course/x.iso' lies inside the course folder" --course "$course" \
   --control "$work/control.ocx" --disc "$work/bad/disc" --image "$course/x.iso"
 refuse "an image inside the disc folder" "lies inside the disc folder" --course "$sample" --control "$work/control.ocx" \
   --disc "$work/bad/disc" --image "$work/bad/disc/x.iso"
-(cd "$sample" && "$source_dir/scripts/make-disc" --course . --control "$work/control.ocx" >/dev/null 2>&1)
-check "nothing was made inside the course" test ! -e "$sample/build"
+check "nothing was made inside the course" test ! -e "$course/build"
 "$source_dir/scripts/make-disc" --help >"$work/log" 2>&1
 check "--help prints the usage, exit status 0" bash -c "test $? -eq 0 && grep -q '^usage: scripts/make-disc' '$work/log'"
 
