@@ -51,5 +51,34 @@ TEST_F(TracingTest, EveryKindOfCall) {
   }
 }
 
+// Data as it is: text without its NUL as bytes, long data cut with "...", the user's root by name.
+TEST_F(TracingTest, DataAndRootsAsTheyAre) {
+  SetValue(u"k", u"text", 1, {'a', 'b', 'c'});
+  SetValue(u"k", u"long", 3, std::vector<std::uint8_t>(20, 0xAB));
+  std::vector<std::string> lines;
+  wrappers::TracingPlatform tracing(faults_, [&lines](const std::string& line) { lines.push_back(line); });
+  platform::KeyHandle key = 0;
+  ASSERT_EQ(tracing.RegOpenKeyExA(platform::kClassesRoot, platform::AnsiString("k"), 0, platform::kKeyRead, &key).Value(),
+            platform::kSuccess);
+  for (const char* name : {"text", "long"}) {
+    std::uint8_t data[64];
+    std::uint32_t type = 0;
+    std::uint32_t count = sizeof data;
+    ASSERT_TRUE(tracing.RegQueryValueExA(key, platform::AnsiString(name), &type, data, &count));
+  }
+  platform::KeyHandle user = 0;
+  std::uint32_t disposition = 0;
+  ASSERT_TRUE(tracing.RegCreateKeyExA(platform::kCurrentUser, platform::AnsiString("Software\\Classes\\.t"), 0,
+                                      platform::AnsiString("1"), 0, 0x2003F, platform::SecurityAttributes{true}, &user,
+                                      &disposition));
+  ASSERT_TRUE(tracing.RegCloseKey(user));
+  ASSERT_TRUE(tracing.RegCloseKey(key));
+  for (const char* part : {"value_name=\"text\" -> ERROR_SUCCESS type=1 data=61,62,63 count=3",
+                           "data=ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,... count=20",
+                           "RegCreateKeyExA root=HKEY_CURRENT_USER sub_key=\"Software\\Classes\\.t\""}) {
+    EXPECT_TRUE(HasLine(lines, part)) << part;
+  }
+}
+
 }  // namespace
 }  // namespace tests
