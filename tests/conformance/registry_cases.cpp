@@ -77,6 +77,9 @@ TEST(ConformanceRegistry, MissingKeysAndValuesGiveTheDefault) {
   const auto machine = NewMachine();
   machine->SetClassesValue(kKey, u"", 1, std::string("here", 5));
   machine->SetClassesValue(std::u16string(kKey) + u"\\a?b", u"", 1, std::string("found", 6));
+  // Through the ANSI entries, as the launcher writes: the case's own set-up writes ASCII names.
+  ASSERT_TRUE(mdlRegistry::SetRegistryValue(platform::kClassesRoot, std::u16string(kKey) + u"\\\u0153\u00F7\u00FF\\", u"",
+                                            std::u16string(u"folded"), 1));
   const struct {
     const char* what;
     std::u16string key;
@@ -91,6 +94,8 @@ TEST(ConformanceRegistry, MissingKeysAndValuesGiveTheDefault) {
       {"the key \"\\\" is the root, which has no default value", u"\\", u"", 40154, u"dflt"},
       {"a name the ANSI code page cannot hold is looked up with \"?\"", std::u16string(kKey) + u"\\a\u0416b", u"", 0,
        u"found"},
+      {"\u0153 and \u00FF compare with their capitals", std::u16string(kKey) + u"\\\u0152\u00F7\u0178", u"", 0, u"folded"},
+      {"\u00F7 is no small \u00D7", std::u16string(kKey) + u"\\\u0153\u00D7\u00FF", u"", 40154, u"dflt"},
   };
   for (const auto& c : cases) {
     const Read read = ReadValue(c.key, c.name);

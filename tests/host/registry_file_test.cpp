@@ -88,6 +88,7 @@ TEST(RegistryFileTest, WritesWhatItReadsBackInEachFormat) {
   key.SetValue({u"NoNul", 1, {'a', 'b'}});
   key.SetValue({u"Exp", 2, {'%', 'A', '%', 0}});
   key.SetValue({u"Flags", 4, {0, 0, 1, 0}});
+  key.SetValue({u"ShortDword", 4, {1, 2}});  // no dword: of two bytes
   key.SetValue({u"Long", 3, std::vector<std::uint8_t>(100, 0xAB)});
   key.SetValue({u"Empty", 3, {}});
   key.SetValue({u"Qword", 11, {1, 0, 0, 0, 0, 0, 0, 0}});  // hex(b)
