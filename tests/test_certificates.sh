@@ -49,6 +49,6 @@ server = http.server.HTTPServer(("127.0.0.1", 0), Reply)
 print(server.server_port, flush=True)
 server.serve_forever()' "$dir/tsa.cnf" >"$dir/tsa.port" 2>/dev/null &
   timestamp_pid=$!
-  for _ in $(seq 50); do [ -s "$dir/tsa.port" ] && break; sleep 0.1; done
+  for _ in $(seq 300); do [ -s "$dir/tsa.port" ] && break; sleep 0.1; done
   timestamp_url="http://127.0.0.1:$(cat "$dir/tsa.port")/"
 }

@@ -210,8 +210,9 @@ class WineMachine final : public Machine {
     LaunchOutcome run{u"", u"", -1, ControlText("", View::kMachine), ControlText("RegisteredIn", View::kMachine),
                       ControlText("", View::kUser)};
     // The recorder writes its command line and current folder, one per line. A viewer that was
-    // started reports within moments; one that was not is waited for briefly.
-    for (int look = 0; look < (viewer_expected ? 200 : 20); ++look, Sleep(50)) {
+    // started reports within moments, or within seconds on a loaded machine; one that was not is
+    // waited for briefly.
+    for (int look = 0; look < (viewer_expected ? 600 : 20); ++look, Sleep(50)) {
       const std::string bytes = ReadFileBytes(fs::path(record_));
       if (bytes.empty()) continue;
       const std::u16string text(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
