@@ -47,6 +47,19 @@ DWORD RunAndWait(const std::wstring& program, const std::wstring& argument, cons
   return code;
 }
 
+std::string FileBytes(const std::wstring& path) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string WaitForViewerRecord(const std::wstring& path, DWORD wait_ms) {
+  constexpr DWORD kLookEveryMs = 25;
+  for (DWORD waited = 0;; waited += kLookEveryMs, Sleep(kLookEveryMs)) {
+    std::string bytes = FileBytes(path);
+    if (!bytes.empty() || waited >= wait_ms) return bytes;
+  }
+}
+
 }  // namespace tests
 
 namespace conformance {
@@ -71,11 +84,6 @@ void RemoveTree(const std::wstring& path) {
   operation.pFrom = from.c_str();
   operation.fFlags = FOF_NO_UI;
   SHFileOperationW(&operation);
-}
-
-std::string ReadFileBytes(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 // The classes as a case reads them: HKEY_CLASSES_ROOT (what the launcher sees), the machine's
@@ -172,9 +180,9 @@ class WineMachine final : public Machine {
     SetEnvironmentVariableW(W(name).c_str(), W(value).c_str());
   }
   void WriteFile(const std::u16string& path, std::size_t size) override { WriteBytes(path, std::string(size, 'x')); }
-  void CopyViewer(const std::u16string& path) override { WriteBytes(path, ReadFileBytes(W(Viewer()))); }
+  void CopyViewer(const std::u16string& path) override { WriteBytes(path, tests::FileBytes(W(Viewer()))); }
   void WriteControl(const std::u16string& path, std::size_t size) override {
-    std::string control = ReadFileBytes(tests::BuildFile(TEST_CONTROL_DLL));
+    std::string control = tests::FileBytes(tests::BuildFile(TEST_CONTROL_DLL));
     EXPECT_LE(control.size(), size) << "the tests' control is longer than the case's copy";
     control.resize(size, '\0');
     WriteBytes(path, control);
@@ -209,19 +217,16 @@ class WineMachine final : public Machine {
     EXPECT_EQ(tests::RunAndWait(disc + L"\\tolOpen.exe", W(argument), disc), 0u) << "tolOpen.exe ends normally";
     LaunchOutcome run{u"", u"", -1, ControlText("", View::kMachine), ControlText("RegisteredIn", View::kMachine),
                       ControlText("", View::kUser)};
-    // The recorder writes its command line and current folder, one per line. A viewer that was
-    // started reports within moments, or within seconds on a loaded machine; one that was not is
-    // waited for briefly.
-    for (int look = 0; look < (viewer_expected ? 600 : 20); ++look, Sleep(50)) {
-      const std::string bytes = ReadFileBytes(fs::path(record_));
-      if (bytes.empty()) continue;
+    // The recorder writes its command line and current folder, one per line. A viewer that is
+    // not expected is waited for briefly.
+    const std::string bytes = tests::WaitForViewerRecord(record_, viewer_expected ? tests::kStartedViewerWaitMs : 1000);
+    if (!bytes.empty()) {
       const std::u16string text(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
       const std::size_t first = text.find(u'\n');
       const std::size_t second = text.find(u'\n', first + 1);
       run.viewer_command_line = text.substr(0, first);
       run.viewer_folder = text.substr(first + 1, second - first - 1);
       run.viewer_show_state = std::stoi(Narrow(text.substr(second + 1, text.find(u'\n', second + 1) - second - 1)));
-      break;
     }
     return run;
   }

@@ -10,9 +10,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "wrappers/forwarding_platform.h"
@@ -47,11 +44,6 @@ class ProgramOnDisc final : public wrappers::ForwardingPlatform {
 };
 
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-
-std::string Bytes(const std::u16string& path) {
-  std::ifstream file(std::filesystem::path(Wide(path)), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 // One run of Main on a fresh machine with a course disc, the faults planted; what is wrong
 // afterwards ("" when nothing is) and the run's calls.
@@ -90,21 +82,20 @@ Outcome RunOnce(const faults::Plan& plan, const faults::RunShape* shape) {
   };
   if (calls(Operation::kDLLSelfRegister) > 1) problems += "the control was registered more than once; ";
   const std::u16string copy = course.Destination();
-  if (machine->FileSize(copy) >= 0 && Bytes(copy) != Bytes(course.DiscControl())) {
+  if (machine->FileSize(copy) >= 0 && FileBytes(Wide(copy)) != FileBytes(Wide(course.DiscControl()))) {
     problems += "the system folder holds a partial or foreign control; ";
   }
   if (calls(Operation::kStartProcess) > 1) problems += "the viewer was started more than once; ";
   if (shape == nullptr || shape->ViewerPossible(outcome.log, outcome.faulted)) {
-    // A started viewer is given time for a loaded machine: only a failing run waits it out.
-    bool recorded = false;
-    for (int look = 0; look < 1200 && !recorded && program.start_answer() == 0; ++look, Sleep(25)) {
-      recorded = GetFileAttributesW(record.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
+    // Only a viewer that was started is waited for.
+    const bool recorded = program.start_answer() == 0 && !WaitForViewerRecord(record, kStartedViewerWaitMs).empty();
     if (program.start_answer() < 0) problems += "the viewer was not started; ";
     if (program.start_answer() > 0) {
       problems += "the viewer's start failed with " + std::to_string(program.start_answer()) + "; ";
     }
-    if (program.start_answer() == 0 && !recorded) problems += "the started viewer wrote no record in 30 s; ";
+    if (program.start_answer() == 0 && !recorded) {
+      problems += "the started viewer wrote no record in " + std::to_string(kStartedViewerWaitMs / 1000) + " s; ";
+    }
   }
   outcome.problems = problems;
   return outcome;

@@ -16,6 +16,16 @@ std::wstring BuildFile(const char* host_path);
 DWORD RunAndWait(const std::wstring& program, const std::wstring& argument,
                  const std::wstring& current_folder = std::wstring());
 
+// A file's bytes ("" when it cannot be read).
+std::string FileBytes(const std::wstring& path);
+
+// How long a viewer that was started is given to write its record: seconds on a loaded machine.
+inline constexpr DWORD kStartedViewerWaitMs = 30000;
+
+// The record that the tests' viewer writes (whole: it renames it into place), waited for up to
+// `wait_ms`; "" when none came.
+std::string WaitForViewerRecord(const std::wstring& path, DWORD wait_ms);
+
 // The key under which the tests' control records where it registered itself from.
 // (its class identifier comes from tests/wine_lib.sh, through the build)
 inline constexpr char16_t kTestControlKey[] = u"CLSID\\" TOLOPEN_TEST_CONTROL_CLSID;
