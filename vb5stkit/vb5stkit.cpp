@@ -22,10 +22,13 @@
 // for the user again, naming the file that run registers (the administrator's copy in the system
 // folder, once it is there). After a machine-wide success nothing is written for the user.
 //
-// Entries that older Windows lack (RegOverridePredefKey before Windows 2000,
-// OaEnablePerUserTLibRegistration before Vista SP1 and 7) are looked up by name when needed:
-// without the first, the server is called once with HKEY_CLASSES_ROOT as it is, as the setup
-// toolkit always did; without the second, a type library is not sent to the user's classes.
+// Windows 95, 98, Me and NT 4 have no classes of the user's: there the server is called once with
+// HKEY_CLASSES_ROOT as it is, as the setup toolkit always did, and a refusal answers 4. Entries
+// that older Windows lack (RegOverridePredefKey before Windows 2000, CoInitialize where OLE is
+// missing, OaEnablePerUserTLibRegistration before Vista SP1 and 7) are looked up by name when
+// needed: without the first, the server is called once with HKEY_CLASSES_ROOT as it is; without
+// the second, it is called without COM initialised; without the third, a type library is not
+// sent to the user's classes. The library imports from KERNEL32 only entries that Windows 95 has.
 // It shows nothing: no error box from the system while the file is loaded.
 #include <windows.h>
 
@@ -174,11 +177,20 @@ HRESULT RegisterIn(const RegistryEntries& registry, HKEY root, EntryFunction reg
   return CallWithCom(register_server);
 }
 
+// Windows 95, 98, Me and NT 4 have no classes of the user's: their HKEY_CLASSES_ROOT is the
+// machine's alone. Windows 2000 brought them (major version 5 of the NT family).
+bool HasUserClasses() {
+  const DWORD version = GetVersion();
+  return (version & 0x80000000u) == 0 && LOBYTE(LOWORD(version)) >= 5;
+}
+
 SHORT Register(EntryFunction register_server) {
+  // There the server writes to HKEY_CLASSES_ROOT as it is, once, as the setup toolkit always did.
+  if (!HasUserClasses()) return SUCCEEDED(CallWithCom(register_server)) ? kRegistered : kServerFailed;
   const SystemLibrary advapi("advapi32.dll");
   const RegistryEntries registry(advapi);
-  // Machine-wide: where the root cannot be overridden (Windows 95, 98, Me and NT 4 have no
-  // classes of the user's), the server writes to HKEY_CLASSES_ROOT as it is.
+  // Machine-wide: where the root cannot be overridden after all, the server writes to
+  // HKEY_CLASSES_ROOT as it is.
   bool overridden = false;
   HRESULT machine = RegisterIn(registry, HKEY_LOCAL_MACHINE, register_server, &overridden);
   if (!overridden) machine = CallWithCom(register_server);

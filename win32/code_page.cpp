@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "common/numbered_error.h"
+#include "win32/text_entries.h"
 #include "win32/wide.h"
 #include "win32/win32_platform.h"
 
@@ -30,7 +31,7 @@ common::Result<std::u16string> Win32Platform::FromAnsi(platform::AnsiStringView 
 common::Result<std::u16string> Win32Platform::ExpandEnvironment(const std::u16string& text) {
   std::u16string expanded(text.size() + 1, u'\0');
   for (;;) {
-    const DWORD size = ExpandEnvironmentStringsW(Wide(text), WideBuffer(expanded),
+    const DWORD size = Kernel32().ExpandEnvironmentStringsW(Wide(text), WideBuffer(expanded),
                                                  static_cast<DWORD>(expanded.size()));
     if (size == 0) return common::ErrorFromWin32(GetLastError());
     if (size <= expanded.size()) {

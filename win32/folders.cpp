@@ -7,6 +7,7 @@
 
 #include "common/numbered_error.h"
 #include "common/text.h"
+#include "win32/text_entries.h"
 #include "win32/wide.h"
 #include "win32/win32_platform.h"
 
@@ -34,7 +35,7 @@ Result<std::u16string> BufferedText(Entry&& entry) {
 }
 
 Result<std::u16string> ProcessFolder() {
-  return BufferedText([](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
+  return BufferedText([](wchar_t* buffer, DWORD size) { return Kernel32().GetCurrentDirectoryW(size, buffer); });
 }
 
 // The drive letter of a path that begins with one, in capitals; 0 otherwise.
@@ -48,14 +49,14 @@ std::u16string DriveEntryName(char16_t drive) { return std::u16string(u"=") + dr
 std::u16string RememberedFolder(char16_t drive) {
   const std::u16string name = DriveEntryName(drive);
   wchar_t buffer[MAX_PATH];
-  const DWORD length = GetEnvironmentVariableW(Wide(name), buffer, MAX_PATH);
+  const DWORD length = Kernel32().GetEnvironmentVariableW(Wide(name), buffer, MAX_PATH);
   if (length > 0 && length < MAX_PATH) return FromWide(buffer, length);
   return std::u16string(1, drive) + u":\\";
 }
 
 void Remember(const std::u16string& folder) {
   const char16_t drive = DriveOf(folder);
-  if (drive != 0) SetEnvironmentVariableW(Wide(DriveEntryName(drive)), Wide(folder));
+  if (drive != 0) Kernel32().SetEnvironmentVariableW(Wide(DriveEntryName(drive)), Wide(folder));
 }
 
 // The full path of a folder, a drive-relative one ("C:sub") taken from that drive's folder.
@@ -72,7 +73,7 @@ Result<std::u16string> FullPath(const std::u16string& path) {
     }
   }
   return BufferedText([&](wchar_t* buffer, DWORD size) {
-    return GetFullPathNameW(Wide(input), size, buffer, nullptr);
+    return Kernel32().GetFullPathNameW(Wide(input), size, buffer, nullptr);
   });
 }
 
@@ -93,10 +94,10 @@ common::Outcome Win32Platform::ChangeDrive(const std::u16string& path) {
   TOLOPEN_RETURN_IF_FAILED(current);
   if (drive == DriveOf(current.Value())) return {};
   std::u16string target = RememberedFolder(drive);
-  if (!SetCurrentDirectoryW(Wide(target))) {
+  if (!Kernel32().SetCurrentDirectoryW(Wide(target))) {
     // A remembered folder that is gone: the drive's root, as the shell does.
     target = std::u16string(1, drive) + u":\\";
-    if (!SetCurrentDirectoryW(Wide(target))) return common::NumberedError(common::kDeviceUnavailable);
+    if (!Kernel32().SetCurrentDirectoryW(Wide(target))) return common::NumberedError(common::kDeviceUnavailable);
   }
   Remember(current.Value());
   return {};
@@ -107,7 +108,7 @@ common::Outcome Win32Platform::ChangeFolder(const std::u16string& path) {
   const Result<std::u16string> full = FullPath(path);
   TOLOPEN_RETURN_IF_FAILED(full);
   const std::u16string folder = WithoutTrailingBackslash(full.Value());
-  const DWORD attributes = GetFileAttributesW(Wide(folder));
+  const DWORD attributes = Kernel32().GetFileAttributesW(Wide(folder));
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     return common::NumberedError(common::kPathNotFound);
   }
@@ -120,7 +121,7 @@ common::Outcome Win32Platform::ChangeFolder(const std::u16string& path) {
       return {};
     }
   }
-  if (!SetCurrentDirectoryW(Wide(folder))) return common::ErrorFromWin32(GetLastError());
+  if (!Kernel32().SetCurrentDirectoryW(Wide(folder))) return common::ErrorFromWin32(GetLastError());
   Remember(folder);
   return {};
 }

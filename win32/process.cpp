@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include "common/numbered_error.h"
+#include "win32/text_entries.h"
 #include "win32/wide.h"
 #include "win32/win32_platform.h"
+#include "win32/windows_family.h"
 
 namespace win32 {
 namespace {
@@ -39,21 +41,28 @@ common::Result<std::u16string> Win32Platform::CommandLineArgument() {
   return FromWide(p, length);
 }
 
-common::Result<std::u16string> Win32Platform::ProgramFolder() {
+common::Result<std::u16string> ProgramPath() {
   std::u16string path(MAX_PATH, u'\0');
   for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, WideBuffer(path), static_cast<DWORD>(path.size()));
+    const DWORD length = Kernel32().GetModuleFileNameW(nullptr, WideBuffer(path), static_cast<DWORD>(path.size()));
     if (length == 0) return common::ErrorFromWin32(GetLastError());
     if (length < path.size()) {
-      std::u16string folder = path.substr(0, length);
-      const std::size_t slash = folder.rfind(u'\\');
-      if (slash == std::u16string::npos) return common::NumberedError(common::kPathNotFound);
-      // A drive root keeps its "\" ("D:\"); any other folder loses it.
-      folder.resize(slash == 2 && folder[1] == u':' ? slash + 1 : slash);
-      return folder;
+      path.resize(length);
+      return path;
     }
     path.resize(path.size() * 2);
   }
+}
+
+common::Result<std::u16string> Win32Platform::ProgramFolder() {
+  const common::Result<std::u16string> program = ProgramPath();
+  TOLOPEN_RETURN_IF_FAILED(program);
+  std::u16string folder = program.Value();
+  const std::size_t slash = folder.rfind(u'\\');
+  if (slash == std::u16string::npos) return common::NumberedError(common::kPathNotFound);
+  // A drive root keeps its "\" ("D:\"); any other folder loses it.
+  folder.resize(slash == 2 && folder[1] == u':' ? slash + 1 : slash);
+  return folder;
 }
 
 common::Outcome Win32Platform::StartProcess(const std::u16string& command_line, int window_style) {
@@ -61,10 +70,12 @@ common::Outcome Win32Platform::StartProcess(const std::u16string& command_line, 
   TOLOPEN_RETURN_IF_FAILED(converted);
   platform::AnsiString ansi = std::move(converted).Value();
   // A command line that the code page cannot hold would reach the viewer with "?" in place of
-  // some characters, naming no file; it goes through the wide entry unchanged instead.
+  // some characters, naming no file; it goes through the wide entry unchanged instead, where
+  // there is one: Windows 95, 98 and Me have it only as a stub.
   const common::Result<std::u16string> round_trip = FromAnsi(ansi);
   TOLOPEN_RETURN_IF_FAILED(round_trip);
   const bool fits_code_page = round_trip.Value() == command_line;
+  if (!fits_code_page && IsWindows9x()) return common::ErrorFromWin32(ERROR_INVALID_NAME);
   std::u16string wide = command_line;  // the entries may write into their buffer
   PROCESS_INFORMATION process{};
   BOOL started = FALSE;

@@ -15,11 +15,16 @@ using RegCreateKeyExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, LPSTR, DWORD,
                                               LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
 using RegSetValueExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
 
-TOLOPEN_CONSTINIT DeclaredImport<RegOpenKeyExAFunction> g_reg_open_key_ex{"advapi32.dll", "RegOpenKeyExA"};
-TOLOPEN_CONSTINIT DeclaredImport<RegQueryValueExAFunction> g_reg_query_value_ex{"advapi32.dll", "RegQueryValueExA"};
-TOLOPEN_CONSTINIT DeclaredImport<RegCloseKeyFunction> g_reg_close_key{"advapi32.dll", "RegCloseKey"};
-TOLOPEN_CONSTINIT DeclaredImport<RegCreateKeyExAFunction> g_reg_create_key_ex{"advapi32.dll", "RegCreateKeyExA"};
-TOLOPEN_CONSTINIT DeclaredImport<RegSetValueExAFunction> g_reg_set_value_ex{"advapi32.dll", "RegSetValueExA"};
+constexpr ImportName kRegOpenKeyExA{"advapi32.dll", "RegOpenKeyExA"};
+TOLOPEN_CONSTINIT DeclaredImport<RegOpenKeyExAFunction, kRegOpenKeyExA> g_reg_open_key_ex;
+constexpr ImportName kRegQueryValueExA{"advapi32.dll", "RegQueryValueExA"};
+TOLOPEN_CONSTINIT DeclaredImport<RegQueryValueExAFunction, kRegQueryValueExA> g_reg_query_value_ex;
+constexpr ImportName kRegCloseKey{"advapi32.dll", "RegCloseKey"};
+TOLOPEN_CONSTINIT DeclaredImport<RegCloseKeyFunction, kRegCloseKey> g_reg_close_key;
+constexpr ImportName kRegCreateKeyExA{"advapi32.dll", "RegCreateKeyExA"};
+TOLOPEN_CONSTINIT DeclaredImport<RegCreateKeyExAFunction, kRegCreateKeyExA> g_reg_create_key_ex;
+constexpr ImportName kRegSetValueExA{"advapi32.dll", "RegSetValueExA"};
+TOLOPEN_CONSTINIT DeclaredImport<RegSetValueExAFunction, kRegSetValueExA> g_reg_set_value_ex;
 
 // The predefined roots are 32-bit values that Windows sign-extends on 64-bit builds.
 HKEY ToHkey(platform::KeyHandle key) {

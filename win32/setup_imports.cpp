@@ -12,10 +12,12 @@ namespace {
 using GetSystemDirectoryAFunction = UINT(WINAPI*)(LPSTR, UINT);
 using DLLSelfRegisterFunction = SHORT(WINAPI*)(LPCSTR);
 
-TOLOPEN_CONSTINIT DeclaredImport<GetSystemDirectoryAFunction> g_get_system_directory{"kernel32.dll", "GetSystemDirectoryA"};
+constexpr ImportName kGetSystemDirectoryA{"kernel32.dll", "GetSystemDirectoryA"};
+TOLOPEN_CONSTINIT DeclaredImport<GetSystemDirectoryAFunction, kGetSystemDirectoryA> g_get_system_directory;
 // The setup toolkit ships beside the program.
-TOLOPEN_CONSTINIT DeclaredImport<DLLSelfRegisterFunction> g_dll_self_register{"vb5stkit.dll", "DLLSelfRegister",
-                                                                              LibrarySearch::kBesideProgramFirst};
+constexpr ImportName kDLLSelfRegister{"vb5stkit.dll", "DLLSelfRegister"};
+TOLOPEN_CONSTINIT DeclaredImport<DLLSelfRegisterFunction, kDLLSelfRegister, LibrarySearch::kBesideProgramFirst>
+    g_dll_self_register;
 
 }  // namespace
 
