@@ -1,27 +1,65 @@
 #!/usr/bin/python3
 """Checks the delivered files of a build folder (the i686 build) from their bytes alone, read by
 pefile (Debian's python3-pefile, a reader independent of the toolchain): tolOpen.exe is a 32-bit
-program within its size budget, imports from KERNEL32.dll alone and carries its application
-manifest; vb5stkit.dll imports from KERNEL32.dll alone (every other entry it uses is looked up by
-name, so that it loads on every Windows).
+program within its size budget and carries its application manifest; both it and vb5stkit.dll
+import from KERNEL32.dll alone and only entries that Windows 95's KERNEL32 exports (every other
+entry they use is looked up by name, so that they load on every Windows), say Windows 4.0 as the
+system they need, and hold no instruction that the Pentium lacks (read from a disassembly).
 usage: check_delivered_files.py BUILD_FOLDER"""
 import os
+import re
+import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
 import pefile
 
-SIZE_BUDGET = 35840  # bytes of tolOpen.exe, read from a CD at every start
+SIZE_BUDGETS = {'tolOpen.exe': 35840, 'vb5stkit.dll': 8192}  # bytes, read from a CD at every start
 SUPPORTED_OS = {  # Vista, 7, 8, 8.1, 10 and 11
     '{e2011457-1546-43c5-a5fe-008deee3d3f0}', '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}',
     '{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}', '{1f676c76-80e1-4239-95bb-83d0f6d0da78}',
     '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'}
 ASM_V2 = '{urn:schemas-microsoft-com:asm.v2}'  # trustInfo's namespace that Windows XP reads safely
 COMPATIBILITY = '{urn:schemas-microsoft-com:compatibility.v1}'
+WINDOWS_95_EXPORTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'windows95_kernel32_exports.txt')
+DISASSEMBLER = 'i686-w64-mingw32-objdump'
+# What the Pentium Pro brought (CMOVcc, FCOMI, FCOMIP, FUCOMI, FUCOMIP), and MMX and SSE, which
+# the Pentium of Windows 95 lacks too: a mnemonic, or a register that only they have.
+NOT_ON_A_PENTIUM = re.compile(r'\t(cmov\w*|f(u)?comip?)\b|%x?mm[0-9]')
 
 
-def imports(pe):
-    return [entry.dll.decode() for entry in getattr(pe, 'DIRECTORY_ENTRY_IMPORT', [])]
+def windows_95_exports():
+    with open(WINDOWS_95_EXPORTS, encoding='ascii') as names:
+        return {line.strip() for line in names if line.strip() and not line.startswith('#')}
+
+
+def import_problems(pe, exports):
+    """Each entry imported from KERNEL32 that Windows 95 does not export, by name."""
+    problems = []
+    for library in getattr(pe, 'DIRECTORY_ENTRY_IMPORT', []):
+        for entry in library.imports:
+            name = entry.name.decode() if entry.name else f'ordinal {entry.ordinal}'
+            if library.dll.decode().upper() != 'KERNEL32.DLL' or name not in exports:
+                problems.append(f'imports {library.dll.decode()}!{name}, which Windows 95 does not export')
+    return problems
+
+
+def version_problems(pe):
+    header = pe.OPTIONAL_HEADER
+    versions = {'operating system': (header.MajorOperatingSystemVersion, header.MinorOperatingSystemVersion),
+                'subsystem': (header.MajorSubsystemVersion, header.MinorSubsystemVersion)}
+    return [f'{what} version {major}.{minor}, not 4.0' for what, (major, minor) in versions.items() if (major, minor) != (4, 0)]
+
+
+def instruction_problems(path):
+    """Each instruction that a Pentium cannot run, with its address, from the disassembly."""
+    listing = subprocess.run([DISASSEMBLER, '-d', '--no-show-raw-insn', path], capture_output=True, text=True, check=True)
+    return [f'{line.strip()}: not on a Pentium' for line in listing.stdout.splitlines() if NOT_ON_A_PENTIUM.search(line)]
+
+
+def size_row(path):
+    budget, size = SIZE_BUDGETS[os.path.basename(path)], os.path.getsize(path)
+    return f'{path} within {budget} bytes', [] if size <= budget else [f'{size} bytes']
 
 
 def manifest(pe):
@@ -54,17 +92,17 @@ def manifest_problems(text):
 def check(build):
     launcher_path, library_path = os.path.join(build, 'tolOpen.exe'), os.path.join(build, 'vb5stkit.dll')
     launcher, library = pefile.PE(launcher_path), pefile.PE(library_path)
-    size = os.path.getsize(launcher_path)
-    alone = ['KERNEL32.DLL']
-    return [
+    exports = windows_95_exports()
+    each_file = [check
+                 for path, pe in ((launcher_path, launcher), (library_path, library))
+                 for check in ((f'{path} imports from KERNEL32 only what Windows 95 exports', import_problems(pe, exports)),
+                               (f'{path} needs Windows 4.0', version_problems(pe)),
+                               (f'{path} runs on a Pentium', instruction_problems(path)),
+                               size_row(path))]
+    return each_file + [
         (f'{launcher_path} is a 32-bit program',
          [] if launcher.FILE_HEADER.Machine == pefile.MACHINE_TYPE['IMAGE_FILE_MACHINE_I386'] else ['another machine']),
-        (f'{launcher_path} within {SIZE_BUDGET} bytes', [] if size <= SIZE_BUDGET else [f'{size} bytes']),
-        (f'{launcher_path} imports KERNEL32.dll alone',
-         [] if [n.upper() for n in imports(launcher)] == alone else [f'imports {imports(launcher)}']),
         (f'{launcher_path} manifest', manifest_problems(manifest(launcher))),
-        (f'{library_path} imports KERNEL32.dll alone',
-         [] if [n.upper() for n in imports(library)] == alone else [f'imports {imports(library)}']),
     ]
 
 
