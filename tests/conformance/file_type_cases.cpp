@@ -1,5 +1,5 @@
 // The launcher built with the course file-type registration on: every run registers .tv1 and
-// still starts the viewer.
+// still starts the viewer, on every Windows a course disc meets.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,19 +18,23 @@ TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
       {u"My Course", u"\"{disc}\\Download\\tolDownload.exe\" \"%1\""},
   };
   for (const auto& c : cases) {
-    if (!Selected(("file type on " + Show(c.folder)).c_str())) continue;
-    Course course(c.folder, u"", Build::kFileType);
-    Machine* const machine = course.machine.get();
-    const std::u16string& disc = course.disc;
-    const std::u16string expected = Expand(*machine, c.command, disc);
-    for (int run = 1; run <= 2; ++run) {
-      SCOPED_TRACE(Show(c.folder) + ", run " + std::to_string(run));
-      EXPECT_FALSE(machine->Launch(disc, u"page.tolopentest").viewer_command_line.empty()) << "the viewer starts";
-      EXPECT_EQ(machine->GetClassesValue(u".tv1", u"").data, std::string("Tolvex Ubra", 12));
-      EXPECT_EQ(machine->GetClassesValue(u"Tolvex Ubra\\shell\\open\\command", u"").data, Show(expected) + '\0');
-      const ClassesValue flags = machine->GetClassesValue(u"Tolvex Ubra", u"EditFlags");
-      EXPECT_EQ(flags.type, 4u);
-      EXPECT_EQ(flags.data, std::string("\0\0\1\0", 4));
+    for (const std::string& version : WindowsVersions()) {
+      const std::string row = OnVersion(("file type on " + Show(c.folder)).c_str(), version);
+      if (!Selected(row.c_str())) continue;
+      Course course(c.folder, u"", Build::kFileType);
+      Machine* const machine = course.machine.get();
+      machine->SetWindowsVersion(version);
+      const std::u16string& disc = course.disc;
+      const std::u16string expected = Expand(*machine, c.command, disc);
+      for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(row + ", run " + std::to_string(run));
+        EXPECT_FALSE(machine->Launch(disc, u"page.tolopentest").viewer_command_line.empty()) << "the viewer starts";
+        EXPECT_EQ(machine->GetClassesValue(u".tv1", u"").data, std::string("Tolvex Ubra", 12));
+        EXPECT_EQ(machine->GetClassesValue(u"Tolvex Ubra\\shell\\open\\command", u"").data, Show(expected) + '\0');
+        const ClassesValue flags = machine->GetClassesValue(u"Tolvex Ubra", u"EditFlags");
+        EXPECT_EQ(flags.type, 4u);
+        EXPECT_EQ(flags.data, std::string("\0\0\1\0", 4));
+      }
     }
   }
 }

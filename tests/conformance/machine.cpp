@@ -1,6 +1,7 @@
 #include "tests/conformance/machine.h"
 
 #include <cstdlib>
+#include <iterator>
 
 #include "common/utf8.h"
 
@@ -9,6 +10,23 @@ namespace conformance {
 bool Selected(const char* what) {
   const char* rows = std::getenv("TOLOPEN_ROWS");
   return rows == nullptr || ("|" + std::string(rows) + "|").find("|" + std::string(what) + "|") != std::string::npos;
+}
+
+std::vector<std::string> WindowsVersions() {
+  const char* named = std::getenv("TOLOPEN_WINDOWS_VERSIONS");
+  if (named == nullptr) return std::vector<std::string>(std::begin(kWindowsVersions), std::end(kWindowsVersions));
+  std::vector<std::string> versions;
+  const std::string text = named;
+  for (std::size_t start = 0;;) {
+    const std::size_t bar = text.find('|', start);
+    versions.push_back(text.substr(start, bar - start));
+    if (bar == std::string::npos) return versions;
+    start = bar + 1;
+  }
+}
+
+std::string OnVersion(const char* what, const std::string& version) {
+  return version.empty() ? what : std::string(what) + " on " + version;
 }
 
 std::u16string Expand(Machine& machine, std::u16string text, const std::u16string& disc) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/platform.h"
 
@@ -85,6 +86,10 @@ class Machine {
   virtual void SetStandardUser(bool standard) = 0;
   // The control refuses to register itself, machine-wide and for the user (E_ACCESSDENIED).
   virtual void MakeControlRefuse() = 0;
+  // From now on the launcher is told that it runs on this Windows (one of kWindowsVersions; "" the
+  // machine as it is). Wine is told through its setting for the program; the simulated machine
+  // is the same for every version, the family being the Win32 backend's own matter.
+  virtual void SetWindowsVersion(const std::string& version) = 0;
 
   // --- Running ---
   // Starts the disc's launcher with the argument text, its folder as the current folder, and
@@ -114,6 +119,18 @@ std::u16string Expand(Machine& machine, std::u16string text, const std::u16strin
 // Whether a table's row runs: every row, unless TOLOPEN_ROWS names some ("|"-separated), as the
 // lane that runs the delivered 32-bit files under emulation does, where each run costs a minute.
 bool Selected(const char* what);
+
+// The Windows versions that Wine can be told to be, as its setting names them: "" for the
+// machine as it is, then 95, 98, Me, NT 4, 2000, XP, 7 and 10.
+inline const char* const kWindowsVersions[] = {"", "win95", "win98", "winme", "nt40", "win2k", "winxp", "win7", "win10"};
+
+// The versions that the rows with a column of versions run on: those that
+// TOLOPEN_WINDOWS_VERSIONS names ("|"-separated, an empty name for the machine as it is), else
+// all of kWindowsVersions.
+std::vector<std::string> WindowsVersions();
+
+// A row's name with its version: "what" alone for the machine as it is, else "what on version".
+std::string OnVersion(const char* what, const std::string& version);
 
 // UTF-16 as UTF-8 for test messages.
 std::string Show(const std::u16string& text);

@@ -54,6 +54,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
 
   void SetStandardUser(bool standard) override { machine_.SetLimitedUser(standard); }
   void MakeControlRefuse() override { machine_.SetServerRefuses(true); }
+  void SetWindowsVersion(const std::string&) override {}
 
   LaunchOutcome Launch(const std::u16string& folder, const std::u16string& argument, bool) override {
     machine_.SetCurrentFolder(folder);
