@@ -13,32 +13,44 @@ class StartupTest : public SimTest {
   StartupTest() { MakeCourse(); }
 };
 
-// A program folder at a drive root, which the conformance suite's discs cannot be on Wine.
-TEST_F(StartupTest, ProgramFolderAtADriveRoot) {
+// Whole runs where only the simulated machine can go: a program folder at a drive root, program
+// paths with blanks as CreateProcess finds them, an unregistered type, and a test of the program
+// folder's end whose value cannot be had (it counts as true; the second read gives the folder).
+TEST_F(StartupTest, WhatTheViewerIsGiven) {
   const struct {
+    const char* what;
+    void (*arrange)(SimMachine&);
     std::u16string argument;
     std::u16string program;
     const char* expected;
   } cases[] = {
-      {u"", u"D:\\tolOpen.exe", "C:\\viewer.exe -nohome D:\\index.html"},
-      {u"docs\\intro.htm", u"D:\\tolOpen.exe", "C:\\viewer.exe -nohome D:\\docs\\intro.htm"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(Launch(c.argument, c.program), c.expected) << Show(c.program);
-}
-
-// How CreateProcess finds a program whose path holds a blank, quoted or not.
-TEST_F(StartupTest, ProgramPathsWithBlanks) {
-  CreateProgram(u"C:\\Program Files\\Viewer\\v.exe");
-  const struct {
-    std::u16string command;
-    const char* expected;
-  } cases[] = {
-      {u"\"C:\\Program Files\\Viewer\\v.exe\" %1", "\"C:\\Program Files\\Viewer\\v.exe\" D:\\index.html"},
-      {u"C:\\Program Files\\Viewer\\v.exe", "C:\\Program Files\\Viewer\\v.exe D:\\index.html"},
+      {"at a drive root", nullptr, u"", u"D:\\tolOpen.exe", "C:\\viewer.exe -nohome D:\\index.html"},
+      {"at a drive root, a page in a folder", nullptr, u"docs\\intro.htm", u"D:\\tolOpen.exe",
+       "C:\\viewer.exe -nohome D:\\docs\\intro.htm"},
+      {"a quoted program path with a blank", [](SimMachine& m) {
+         m.CreateProgram(u"C:\\Program Files\\Viewer\\v.exe");
+         m.SetText(u"htmlfile\\shell\\open\\command", u"\"C:\\Program Files\\Viewer\\v.exe\" %1");
+       }, u"", u"D:\\tolOpen.exe", "\"C:\\Program Files\\Viewer\\v.exe\" D:\\index.html"},
+      {"an unquoted program path with a blank", [](SimMachine& m) {
+         m.CreateProgram(u"C:\\Program Files\\Viewer\\v.exe");
+         m.SetText(u"htmlfile\\shell\\open\\command", u"C:\\Program Files\\Viewer\\v.exe");
+       }, u"", u"D:\\tolOpen.exe", "C:\\Program Files\\Viewer\\v.exe D:\\index.html"},
+      {"an unregistered type", [](SimMachine& m) { m.CreateFile(u"D:\\notes.txt"); }, u"notes.txt",
+       u"D:\\tolOpen.exe", "(none)"},
+      {"a name without a dot looks up the key \"\\\"", nullptr, u"README", u"D:\\tolOpen.exe", "(none)"},
+      {"a failed test of the program folder's end", [](SimMachine& m) {
+         m.faults_.InjectFault(platform::Operation::kProgramFolder, 5, 1);
+       }, u"", u"D:\\COURSE\\tolOpen.exe", "C:\\viewer.exe -nohome D:\\COURSE\\index.html"},
   };
   for (const auto& c : cases) {
-    SetText(u"htmlfile\\shell\\open\\command", c.command);
-    EXPECT_EQ(Launch(), c.expected) << Show(c.command);
+    SimMachine machine;
+    machine.MakeCourse();
+    if (c.arrange != nullptr) c.arrange(machine);
+    EXPECT_EQ(machine.Launch(c.argument, c.program), c.expected) << c.what;
+    // A run that starts nothing leaves its last failure pending (" D:\notes.txt" is no program).
+    if (std::string(c.expected) == "(none)") {
+      EXPECT_NE(common::GetCurrentError().number, 0) << c.what;
+    }
   }
 }
 
@@ -51,14 +63,6 @@ TEST_F(StartupTest, TheLookupsOnlyRead) {
   }
   ASSERT_FALSE(machine_.KeyOpenAccesses().empty());
   for (const std::uint32_t access : machine_.KeyOpenAccesses()) EXPECT_EQ(access, platform::kKeyRead);
-}
-
-TEST_F(StartupTest, UnregisteredTypeStartsNothingAndReturns) {
-  CreateFile(u"D:\\notes.txt");
-  EXPECT_EQ(Launch(u"notes.txt"), "(none)");
-  // The last failure stays pending: " D:\notes.txt" is no program to start.
-  EXPECT_NE(common::GetCurrentError().number, 0);
-  EXPECT_EQ(Launch(u"README"), "(none)") << "a name without a dot looks up the key \"\\\"";
 }
 
 // A failing call is skipped: the run goes on, registers one copy of the control (the disc's when
@@ -98,13 +102,6 @@ TEST(StartupFaultTest, FailingOperationsAreSkipped) {
     EXPECT_EQ(machine.machine_.CurrentDrive(), u'D');
     EXPECT_EQ(Show(machine.machine_.FolderOfDrive(u'D')), "D:\\");
   }
-}
-
-// A test whose value cannot be had counts as true: the folder's end is taken for no "\" when its
-// first read fails, and the second read gives the folder.
-TEST_F(StartupTest, AFailedTestOfTheProgramFolderCountsAsTrue) {
-  faults_.InjectFault(platform::Operation::kProgramFolder, 5, 1);
-  EXPECT_EQ(Launch(u"", u"D:\\COURSE\\tolOpen.exe"), "C:\\viewer.exe -nohome D:\\COURSE\\index.html");
 }
 
 TEST_F(StartupTest, TheDriveAndFolderAreSetBack) {
