@@ -28,27 +28,20 @@ DISASSEMBLER = 'i686-w64-mingw32-objdump'
 NOT_ON_A_PENTIUM = re.compile(r'\t(cmov\w*|f(u)?comip?)\b|%x?mm[0-9]')
 
 
-def windows_95_exports():
-    with open(WINDOWS_95_EXPORTS, encoding='ascii') as names:
-        return {line.strip() for line in names if line.strip() and not line.startswith('#')}
-
-
 def import_problems(pe, exports):
     """Each entry imported from KERNEL32 that Windows 95 does not export, by name."""
-    problems = []
-    for library in getattr(pe, 'DIRECTORY_ENTRY_IMPORT', []):
-        for entry in library.imports:
-            name = entry.name.decode() if entry.name else f'ordinal {entry.ordinal}'
-            if library.dll.decode().upper() != 'KERNEL32.DLL' or name not in exports:
-                problems.append(f'imports {library.dll.decode()}!{name}, which Windows 95 does not export')
-    return problems
+    imported = [(library.dll.decode(), entry.name.decode() if entry.name else f'ordinal {entry.ordinal}')
+                for library in getattr(pe, 'DIRECTORY_ENTRY_IMPORT', []) for entry in library.imports]
+    return [f'imports {library}!{name}, which Windows 95 does not export'
+            for library, name in imported if library.upper() != 'KERNEL32.DLL' or name not in exports]
 
 
 def version_problems(pe):
     header = pe.OPTIONAL_HEADER
-    versions = {'operating system': (header.MajorOperatingSystemVersion, header.MinorOperatingSystemVersion),
-                'subsystem': (header.MajorSubsystemVersion, header.MinorSubsystemVersion)}
-    return [f'{what} version {major}.{minor}, not 4.0' for what, (major, minor) in versions.items() if (major, minor) != (4, 0)]
+    return [f'{what} version {major}.{minor}, not 4.0'
+            for what, major, minor in (('system', header.MajorOperatingSystemVersion, header.MinorOperatingSystemVersion),
+                                       ('subsystem', header.MajorSubsystemVersion, header.MinorSubsystemVersion))
+            if (major, minor) != (4, 0)]
 
 
 def instruction_problems(path):
@@ -92,7 +85,8 @@ def manifest_problems(text):
 def check(build):
     launcher_path, library_path = os.path.join(build, 'tolOpen.exe'), os.path.join(build, 'vb5stkit.dll')
     launcher, library = pefile.PE(launcher_path), pefile.PE(library_path)
-    exports = windows_95_exports()
+    with open(WINDOWS_95_EXPORTS, encoding='ascii') as names:
+        exports = {line.strip() for line in names if line.strip() and not line.startswith('#')}
     each_file = [check
                  for path, pe in ((launcher_path, launcher), (library_path, library))
                  for check in ((f'{path} imports from KERNEL32 only what Windows 95 exports', import_problems(pe, exports)),

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -140,37 +139,6 @@ const char16_t* const kOwnKeys[] = {u"TolOpenTest.Conformance", u"TolOpenTest.Mi
 // Wine's settings for the program the cases start.
 constexpr char kProgramSettings[] = "Software\\Wine\\AppDefaults\\tolOpen.exe";
 
-// Under TOLOPEN_RELAY_TRACE, a launcher told it runs on Windows 95, 98 or Me is started with Wine's
-// trace of its calls into KERNEL32 and of the modules it loads, which Wine writes where this
-// process writes its errors; tests/windows/check_relay_trace.py reads it there. Each traced run is
-// marked in the same place, so that a run without a trace is seen.
-class RelayTrace {
- public:
-  explicit RelayTrace(const std::string& version)
-      : active_(std::getenv("TOLOPEN_RELAY_TRACE") != nullptr &&
-                (version == "win95" || version == "win98" || version == "winme")) {
-    if (!active_) return;
-    HKEY debug = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Debug", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &debug, nullptr);
-    constexpr char kModules[] = "kernel32.*;kernelbase.*";
-    RegSetValueExA(debug, "RelayInclude", 0, REG_SZ, reinterpret_cast<const BYTE*>(kModules), sizeof kModules);
-    RegCloseKey(debug);
-    SetEnvironmentVariableA("WINEDEBUG", "+pid,+relay,+loaddll");
-    std::fprintf(stderr, "tolopen-relay-trace: a run on %s\n", version.c_str());
-    std::fflush(stderr);
-  }
-  ~RelayTrace() {
-    if (!active_) return;
-    SetEnvironmentVariableA("WINEDEBUG", nullptr);
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\Debug", "RelayInclude");
-  }
-  RelayTrace(const RelayTrace&) = delete;
-  RelayTrace& operator=(const RelayTrace&) = delete;
-
- private:
-  const bool active_;
-};
-
 class WineMachine final : public Machine {
  public:
   WineMachine() {
@@ -250,7 +218,6 @@ class WineMachine final : public Machine {
     // The machine-wide registration of an earlier run goes (a locked key has none to lose).
     if (locked_.empty()) RegDeleteTreeA(HKEY_CLASSES_ROOT, Narrow(tests::kTestControlKey).c_str());
     ExpectLocked();
-    const RelayTrace traced(version_);
     EXPECT_EQ(tests::RunAndWait(disc + L"\\tolOpen.exe", W(argument), disc), 0u) << "tolOpen.exe ends normally";
     LaunchOutcome run{u"", u"", -1, ControlText("", View::kMachine), ControlText("RegisteredIn", View::kMachine),
                       ControlText("", View::kUser)};
@@ -299,17 +266,12 @@ class WineMachine final : public Machine {
   // Wine's setting for tolOpen.exe: the version it reports to the program, whose family the
   // backend tells by it. Taken away again when the machine goes.
   void SetWindowsVersion(const std::string& version) override {
-    version_ = version;
     if (version.empty()) {
       RegDeleteKeyValueA(HKEY_CURRENT_USER, kProgramSettings, "Version");
-      return;
+    } else {
+      ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kProgramSettings, "Version", REG_SZ, version.c_str(),
+                                static_cast<DWORD>(version.size() + 1)), ERROR_SUCCESS);
     }
-    HKEY settings = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kProgramSettings, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &settings,
-                              nullptr), ERROR_SUCCESS);
-    RegSetValueExA(settings, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
-                   static_cast<DWORD>(version.size() + 1));
-    RegCloseKey(settings);
   }
   std::u16string KeyClass(const std::u16string& key) override {
     HKEY handle = nullptr;
@@ -384,7 +346,6 @@ class WineMachine final : public Machine {
     return std::wstring(temp) + L"tolopen-" + std::to_wstring(GetCurrentProcessId()) + L"-conformance";
   }();
   const std::wstring record_ = scratch_ + L"\\record.txt";
-  std::string version_;
   win32::Win32Platform windows_;
   platform::ScopedPlatform installed_{windows_};
   std::map<std::pair<std::string, std::string>, ClassesValue> saved_;
