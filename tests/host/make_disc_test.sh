@@ -86,14 +86,15 @@ printf '[autorun]\r\nopen=tolOpen.exe\r\n' >"$old/autorun.inf"
 printf 'old' >"$old/tolOpen.exe"
 printf 'old pages' >"$old/index.html"
 before=$(fingerprint "$old")
-refuse() {  # what, expected message, arguments
-  local what=$1 message=$2
-  shift 2
+refused() {  # STATUS WHAT MESSAGE ARGUMENTS...: the command ends with STATUS and says MESSAGE
+  local expected=$1 what=$2 message=$3
+  shift 3
   make_disc "$@" >"$work/log" 2>&1
   local status=$?
-  check "$what: exit status 2 (got $status)" test $status -eq 2
-  check "$what: says '$message'" grep -qF -- "$message" "$work/log"
+  check "$what: exit status $expected (got $status), says '$message'" \
+    bash -c 'test "$1" -eq "$2" && grep -qF -- "$3" "$4"' _ "$status" "$expected" "$message" "$work/log"
 }
+refuse() { refused 2 "$@"; }  # bad input: a message naming it, exit status 2
 refuse "an old course CD's folder as --disc" "'$old' exists and was not made by this command" \
   --course "$sample" --control "$work/control.ocx" --disc "$old"
 check "the old course is left as it was" test "$before" = "$(fingerprint "$old")"
@@ -130,19 +131,14 @@ if mkdir -p "$work/tiny" && mount -t tmpfs -o size=1m tmpfs "$work/tiny" 2>/dev/
   image_before=$(md5sum <"$work/tiny/disc.iso")
   disc_before=$(fingerprint "$work/full/disc")
   head -c 200000 /dev/zero >"$work/larger-control.ocx"
-  make_disc --course "$sample" --control "$work/larger-control.ocx" --disc "$work/full/disc" --image "$work/tiny/disc.iso" \
-    --label AGAIN >"$work/log" 2>&1
-  status=$?
-  check "a full file system: exit status 1 (got $status)" test $status -eq 1
-  check "a full file system: says so" grep -qF "the file system of '$work/tiny" "$work/log"
+  refused 1 "a full file system" "the file system of '$work/tiny" --course "$sample" --control "$work/larger-control.ocx" \
+    --disc "$work/full/disc" --image "$work/tiny/disc.iso" --label AGAIN
   check "a full file system: the earlier image and disc are as they were" \
     test "$image_before" = "$(md5sum <"$work/tiny/disc.iso")" -a "$disc_before" = "$(fingerprint "$work/full/disc")"
   check "a full file system: nothing left behind" bash -c "! find '$work/tiny' '$work/full' -maxdepth 1 -name '.make-disc-*' | grep -q ."
   mkdir -p "$work/ro" && mount -t tmpfs -o size=1m,ro tmpfs "$work/ro" && mounts+=("$work/ro")
-  make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/ro/disc" >"$work/log" 2>&1
-  status=$?
-  check "a read-only file system: exit status 1 (got $status), says where" \
-    bash -c "test $status -eq 1 && grep -qF \"cannot write in '$work/ro'\" '$work/log'"
+  refused 1 "a read-only file system" "cannot write in '$work/ro'" --course "$sample" --control "$work/control.ocx" \
+    --disc "$work/ro/disc"
 else
   echo "note: not root, so the full and read-only file systems were not tried"
 fi
@@ -254,13 +250,8 @@ check "a signed control's bytes are the publisher's" \
 disc_before=$(fingerprint "$work/signed/disc")
 image_before=$(md5sum <"$work/signed/disc.iso")
 signing_refused() {  # WHAT STATUS MESSAGE ARGUMENTS...
-  local what=$1 expected=$2 message=$3
-  shift 3
-  make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" "$@" >"$work/log" 2>&1
-  local status=$?
-  check "$what: exit status $expected (got $status), says '$message'" \
-    bash -c "test $status -eq $expected && grep -qF \"$message\" '$work/log'"
-  check "$what: nothing replaced" \
+  refused "$2" "$1" "$3" --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" "${@:4}"
+  check "$1: nothing replaced" \
     test "$disc_before" = "$(fingerprint "$work/signed/disc")" -a "$image_before" = "$(md5sum <"$work/signed/disc.iso")"
 }
 test_timestamp_server "$certificates"

@@ -1,8 +1,6 @@
-// The stand-ins that Windows 95, 98 and Me take for the wide entries, with texts they must not
-// pass on: a name that the ANSI code page cannot hold (Russian, outside Wine's code page 1252), a
-// name too long for them, a wildcard. Each fails with ERROR_INVALID_NAME and makes nothing under
-// another name. (Their answers for every other text are the wide entries': windows_9x runs the
-// suite's file-system cases on them.)
+// The stand-ins that 9x takes for the wide entries refuse, with ERROR_INVALID_NAME and making
+// nothing, a name outside the ANSI code page (Russian; Wine's is 1252), one too long, a wildcard.
+// (For every other text windows_9x holds them to the suite's file-system cases.)
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# The rows with a column of Windows versions, on Windows 95, 98 and Me as Wine is told to be them:
-# every process of the run is traced by Wine, and the trace must show no call of a wide KERNEL32
-# entry that those systems only stub from the launcher's images (tests/windows/check_relay_trace.py). Wine
-# implements every entry, so the rows alone would pass with such a call. The suite's file-system
-# cases, which call the Win32 backend in the tests' own process, run with that process told it
-# runs on Windows 95: the backend's stand-ins for the wide entries answer as the NT ones do. (Not
-# the registry cases: told 9x, Wine stores the text values that they set up as 9x does.)
+# The rows with a column of Windows versions, told Windows 95, 98 and Me, with Wine's trace of
+# every process: no wide KERNEL32 entry that 9x only stubs may be called from the launcher's images
+# (check_relay_trace.py); Wine implements them all, so the rows alone would pass. The file-system
+# cases, which call the backend in the tests' own process, run with it told Windows 95 (not the
+# registry cases: told 9x, Wine stores the values that they set up as 9x does).
 set -u
 source_dir=$1
 build=$2  # the x86_64 build
