@@ -25,6 +25,7 @@ class NamesAsWindowsComparesThem(unittest.TestCase):
         rows = [  # name, a word of the reason, or None when the disc carries it
             ("Größenübersicht der Prüfungen.html", None),
             ("x" * 98 + ".html", None),
+            ("č" * 98 + ".html", None),                    # counted in characters, not UTF-8 bytes
             ("x" * 99 + ".html", "104 characters"),
             ("otazka?.html", "cannot hold '?'"),
             ("tab\there.html", "cannot hold '\\t'"),
@@ -35,6 +36,8 @@ class NamesAsWindowsComparesThem(unittest.TestCase):
             ("CON.txt", "device name"),
             ("com1 .txt", "device name"),
             ("lpt9", "device name"),
+            ("aux.min.js", "device name"),                 # the stem before the first dot counts
+            ("con.tar.gz", "device name"),
             ("CONSOLE.txt", None),
             ("COM0.txt", None),
         ]
@@ -105,6 +108,9 @@ class LabelTitleAndIcon(unittest.TestCase):
         self.assertEqual(western, "[autorun]\r\nopen=tolOpen.exe\r\naction=Øvelse\r\nlabel=Øvelse\r\n"
                                   "icon=k.ico\r\n".encode("cp1252"))
         self.assertIn("code page 1250, Central European: 'Řvelse'", note)
+        # An en dash, curly quotes and the euro sign are in code page 1252, which 9x reads.
+        self.assertTrue(rules.autorun_inf("Kurs – „Úvod“ 5 €", None)[0].startswith(b"[autorun]\r\nopen="))
+        self.assertTrue(rules.autorun_inf(None, "Ikona é.ico")[0].endswith("icon=Ikona é.ico\r\n".encode("cp1252")))
         wide, note = rules.autorun_inf("Bezpečnost", None)
         self.assertTrue(wide.startswith(b"\xff\xfe"))
         self.assertIn("label=Bezpečnost".encode("utf-16-le"), wide)
