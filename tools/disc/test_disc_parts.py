@@ -8,6 +8,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import course as course_survey  # noqa: E402
 import options  # noqa: E402
 import placing  # noqa: E402
 from failures import Refusal  # noqa: E402
@@ -20,6 +21,26 @@ class Options(unittest.TestCase):
                 options.parse(["--course", "c", "--control", "f"] + extra)
         parsed = options.parse(["--course", "c", "--control", "f", "--sign", "k.p12", "--timestamp", "http://t/"])
         self.assertEqual((parsed["sign"], parsed["timestamp"], parsed["disc"]), ("k.p12", "http://t/", "build/disc"))
+
+
+class CourseSurvey(unittest.TestCase):
+    """What the walk of a course finds in names as Windows compares them."""
+
+    def test_names_as_windows_takes_them(self):
+        deep = "/".join(["kapitola"] * 28) + "/strana.html"  # 263 characters, more than a disc path may have
+        with tempfile.TemporaryDirectory() as folder:
+            for name in ("INDEX.HTML", "AUTORUN.INF", "TOLOPEN.EXE", deep):
+                os.makedirs(os.path.dirname(os.path.join(folder, name)), exist_ok=True)
+                open(os.path.join(folder, name), "w").close()
+            os.symlink("INDEX.HTML", os.path.join(folder, "odkaz.html"))
+            found = course_survey.survey(folder.encode())
+        problems = dict(found.problems)
+        self.assertEqual(found.index, "INDEX.HTML", "the start page, whatever its case")
+        self.assertIn("symbolic link", problems.get("odkaz.html", ""))
+        self.assertIn("characters", problems.get(deep, ""), "a path too long for Windows")
+        for own in ("AUTORUN.INF", "TOLOPEN.EXE"):
+            self.assertIn(f"the course's own {own} is replaced on the disc", found.notes)
+            self.assertNotIn((own,), [entry.parts for entry in found.entries], "not onto the disc beside the command's")
 
 
 class ImageRoom(unittest.TestCase):
