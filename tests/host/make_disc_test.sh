@@ -114,6 +114,8 @@ make_disc --course "$course" --control "$work/control.ocx" --disc "$work/link/" 
   --label LINKED >"$work/log" 2>&1
 check "--disc LINK/ makes the disc where the link points" \
   bash -c "test -L '$work/link' && test -f '$work/out/disc/kurz.ico' && test ! -e '$work/out/disc/disc'"
+make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/slash/disc/" >"$work/log" 2>&1
+check "--disc DIR/ (as shell completion writes it) makes DIR.iso beside it" test -f "$work/slash/disc.iso"
 
 # All or nothing: a full file system, a read-only one, an interruption at any moment.
 if mkdir -p "$work/tiny" && mount -t tmpfs -o size=1m tmpfs "$work/tiny" 2>/dev/null; then

@@ -19,6 +19,8 @@ class Options(unittest.TestCase):
         for extra in (["--sign-password-file", "p"], ["--timestamp", "http://t/"]):
             with self.subTest(extra=extra), self.assertRaisesRegex(Refusal, "goes with --sign"):
                 options.parse(["--course", "c", "--control", "f"] + extra)
+        with self.assertRaisesRegex(Refusal, "--control needs a value"):  # the last option, without its value
+            options.parse(["--course", "c", "--control"])
         parsed = options.parse(["--course", "c", "--control", "f", "--sign", "k.p12", "--timestamp", "http://t/"])
         self.assertEqual((parsed["sign"], parsed["timestamp"], parsed["disc"]), ("k.p12", "http://t/", "build/disc"))
 
