@@ -7,6 +7,8 @@ set -u
 source_dir=$1
 build=$2  # the delivered 32-bit build
 work=$(mktemp -d)
+export TMPDIR=$work/tmp  # the command's own temporary files, looked at below
+mkdir "$TMPDIR"
 mounts=()
 cleanup() { for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done; rm -rf "$work"; }
 trap cleanup EXIT
@@ -229,9 +231,19 @@ test_certificates "$certificates"
 printf 'wrong\n' >"$certificates/wrong"
 printf 'pass phrase\r\nthe key of another file\n' >"$certificates/first-line"  # only the first line is the password
 cp "$build/tolOpen.exe" "$work/built-before.exe"
+# While it signs, the key's password is on no process's command line, and the command's own folder
+# and file that hold it are its owner's alone (the pattern is read from a file: a grep for the
+# text would find its own command line).
 make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" \
-  --sign "$certificates/Course.p12" --sign-password-file "$certificates/password" >"$work/log" 2>&1
+  --sign "$certificates/Course.p12" --sign-password-file "$certificates/password" >"$work/log" 2>&1 &
+signing=$!
+leaked=$(while kill -0 $signing 2>/dev/null; do
+  grep -lsaF -f "$certificates/password" /proc/[0-9]*/cmdline
+  find "$TMPDIR" -maxdepth 2 \( -name 'make-disc-sign-*' -o -path '*make-disc-sign-*/password' \) -perm /077
+done 2>/dev/null | sort -u)
+wait $signing
 check "a signed disc is made" test $? -eq 0
+check "the password was on no command line, in no file or folder others read${leaked:+: $leaked}" test -z "$leaked"
 for file in tolOpen.exe vb5stkit.dll; do
   check "its $file verifies against the test root" \
     bash -c "osslsigncode verify -in '$work/signed/disc/$file' -CAfile '$certificates/root.pem' | grep -q 'Signature verification: ok'"
@@ -261,19 +273,23 @@ make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/signed/
   --sign-password-file "$certificates/first-line" --timestamp "$timestamp_url" >"$work/log" 2>&1
 check "a timestamped disc is made" test $? -eq 0
 kill "$timestamp_pid" 2>/dev/null
-check "its tolOpen.exe carries an RFC 3161 timestamp that verifies" bash -c "osslsigncode verify -in '$work/signed/disc/tolOpen.exe' \
-  -CAfile '$certificates/root.pem' -TSA-CAfile '$certificates/tsa.pem' | grep -q 'Timestamp Server Signature verification: ok'"
+for file in tolOpen.exe vb5stkit.dll; do
+  check "its $file carries an RFC 3161 timestamp that verifies" bash -c "osslsigncode verify -in '$work/signed/disc/$file' \
+    -CAfile '$certificates/root.pem' -TSA-CAfile '$certificates/tsa.pem' | grep -q 'Timestamp Server Signature verification: ok'"
+done
 disc_before=$(fingerprint "$work/signed/disc")
 image_before=$(md5sum <"$work/signed/disc.iso")
 signing_refused "a signing file that is not there" 2 "the signing file '$certificates/none.p12' does not exist" \
   --sign "$certificates/none.p12" --sign-password-file "$certificates/password"
 signing_refused "a wrong password" 2 "the password does not open the signing file" \
   --sign "$certificates/Course.p12" --sign-password-file "$certificates/wrong"
+check "a mistyped password is never printed" bash -c "! grep -qF wrong '$work/log'"
 signing_refused "an expired certificate" 2 "has expired" \
   --sign "$certificates/Expired.p12" --sign-password-file "$certificates/password"
 signing_refused "a certificate not for code signing" 2 "is not for code signing" \
   --sign "$certificates/Server.p12" --sign-password-file "$certificates/password"
 signing_refused "a timestamp server that does not answer" 1 "the timestamp server 'http://127.0.0.1:9/' did not answer" \
   --sign "$certificates/Course.p12" --sign-password-file "$certificates/password" --timestamp http://127.0.0.1:9/
+check "no signing folder is left, also after a refusal (the password is in it)" test -z "$(ls -A "$TMPDIR")"
 
 report

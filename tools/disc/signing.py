@@ -27,7 +27,11 @@ class Signer:
         with open(descriptor, "wb") as file:
             file.write(self._password + b"\n")
         self.chain_file = os.path.join(self._folder, "chain.pem")
-        self._judge()
+        try:
+            self._judge()
+        except BaseException:  # a refused certificate: the folder with the password goes all the same
+            self.__exit__()
+            raise
         return self
 
     def __exit__(self, *_):
