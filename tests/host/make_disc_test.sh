@@ -104,6 +104,16 @@ printf 'notes' >"$work/out/disc/my-notes.txt"
 refuse "a disc the user added to" "was changed since this command made it (my-notes.txt)" \
   --course "$sample" --control "$work/control.ocx" --disc "$work/out/disc"
 rm "$work/out/disc/my-notes.txt"
+cp -p "$work/out/disc/index.html" "$work/index-made.html"
+tr 'a-z' 'A-Z' <"$work/index-made.html" >"$work/out/disc/index.html"  # the publisher's edit, of the same length
+refuse "a page edited in the disc, of the same length" "was changed since this command made it (index.html)" \
+  --course "$sample" --control "$work/control.ocx" --disc "$work/out/disc"
+check "the edited page is kept" bash -c "! cmp -s '$work/out/disc/index.html' '$work/index-made.html'"
+cp -p "$work/index-made.html" "$work/out/disc/index.html"
+printf 'notes' >"$work/notes.txt"
+refuse "a publisher's file as --disc" "'$work/notes.txt' is a file, not a disc folder" \
+  --course "$sample" --control "$work/control.ocx" --disc "$work/notes.txt"
+check "the publisher's file is kept" test "$(cat "$work/notes.txt")" = notes
 xorriso -outdev stdio:"$work/user.iso" -volid THEIRS -map "$sample" / -commit >/dev/null 2>&1  # another tool's image
 users_image=$(md5sum <"$work/user.iso")
 refuse "an image it did not make" "--image '$work/user.iso' exists and is no image made by this command" \
