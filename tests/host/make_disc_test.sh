@@ -35,20 +35,29 @@ joliet_label() {
 }
 # A listing of a folder's paths, sizes and contents, to see that it was left as it was.
 fingerprint() { (cd "$1" && find . -printf '%p %s %y\n' | LC_ALL=C sort && find . -type f -exec md5sum {} + | LC_ALL=C sort); }
+runs() {  # STATUS WHAT MESSAGE ARGUMENTS...: the command ends with STATUS and says MESSAGE
+  local expected=$1 what=$2 message=$3
+  shift 3
+  make_disc "$@" >"$work/log" 2>&1
+  local status=$?
+  check "$what: exit status $expected (got $status), says '$message'" \
+    bash -c 'test "$1" -eq "$2" && grep -qF -- "$3" "$4"' _ "$status" "$expected" "$message" "$work/log"
+}
+refuse() { runs 2 "$@"; }  # bad input: a message naming it, exit status 2
+made() { runs 0 "$1" "" "${@:2}"; }  # WHAT ARGUMENTS...: a disc is made
 printf 'MZcontrol' >"$work/control.ocx"
 sample=$source_dir/examples/machine/d
 
 # The sample course.
-make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/out/disc" --label Sample_1 >"$work/log" 2>&1
-check "the sample course makes a disc" test $? -eq 0
+made "the sample course makes a disc" --course "$sample" \
+  --control "$work/control.ocx" --disc "$work/out/disc" --label Sample_1
 check "Windows shows the label as given" test "$(joliet_label "$work/out/disc.iso")" = Sample_1
 check "the image holds the disc folder, names and bytes" same_tree "$work/out/disc.iso" "$work/out/disc"
 check "the program is the delivered build" cmp -s "$work/out/disc/tolOpen.exe" "$build/tolOpen.exe"
 check "the control is the publisher's" cmp -s "$work/out/disc/tools/flash/flash.ocx" "$work/control.ocx"
 check "autorun starts the launcher" grep -q '^open=tolOpen.exe' "$work/out/disc/autorun.inf"
-make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/out/disc" --label 'Kurz bezpečnost1' \
-  >"$work/log" 2>&1
-check "a disc it made is made again" test $? -eq 0
+made "a disc it made is made again" --course "$sample" \
+  --control "$work/control.ocx" --disc "$work/out/disc" --label 'Kurz bezpečnost1'
 check "a 16-character label outside ASCII is shown as given" \
   test "$(joliet_label "$work/out/disc.iso")" = 'Kurz bezpečnost1'
 
@@ -65,9 +74,9 @@ for name in "$long.html" "$(printf 'x%.0s' $(seq 1 98)).html" "Kapitoly/Úvod.ht
   printf '%s' "$name" >"$course/$name"
 done
 printf 'old control' >"$course/Tools/Flash/Flash.ocx"
-LC_ALL=C make_disc --course "$course" --control "$work/control.ocx" --disc "$work/names/disc" \
-  --title "Bezpečnost práce a ochrana zdraví – úvodní kurz pro všechny" >"$work/log" 2>&1
-check "long, non-ASCII and deep names make a disc (LC_ALL=C)" test $? -eq 0
+LC_ALL=C made "long, non-ASCII and deep names make a disc (LC_ALL=C)" --course "$course" \
+  --control "$work/control.ocx" --disc "$work/names/disc" \
+  --title "Bezpečnost práce a ochrana zdraví – úvodní kurz pro všechny"
 check "every name and byte arrives as the course has it" same_tree "$work/names/disc.iso" "$work/names/disc"
 check "names Windows keeps apart are kept" test "$(ls "$work/names/disc" | grep -ci 'stra')" -eq 2
 check "a link to a missing page is a warning" grep -qF "links to 'chybi.html': the course has no such file" "$work/log"
@@ -88,15 +97,6 @@ printf '[autorun]\r\nopen=tolOpen.exe\r\n' >"$old/autorun.inf"
 printf 'old' >"$old/tolOpen.exe"
 printf 'old pages' >"$old/index.html"
 before=$(fingerprint "$old")
-refused() {  # STATUS WHAT MESSAGE ARGUMENTS...: the command ends with STATUS and says MESSAGE
-  local expected=$1 what=$2 message=$3
-  shift 3
-  make_disc "$@" >"$work/log" 2>&1
-  local status=$?
-  check "$what: exit status $expected (got $status), says '$message'" \
-    bash -c 'test "$1" -eq "$2" && grep -qF -- "$3" "$4"' _ "$status" "$expected" "$message" "$work/log"
-}
-refuse() { refused 2 "$@"; }  # bad input: a message naming it, exit status 2
 refuse "an old course CD's folder as --disc" "'$old' exists and was not made by this command" \
   --course "$sample" --control "$work/control.ocx" --disc "$old"
 check "the old course is left as it was" test "$before" = "$(fingerprint "$old")"
@@ -132,26 +132,25 @@ check "--disc DIR/ (as shell completion writes it) makes DIR.iso beside it" test
 # All or nothing: a full file system, a read-only one, an interruption at any moment.
 if mkdir -p "$work/tiny" && mount -t tmpfs -o size=1m tmpfs "$work/tiny" 2>/dev/null; then
   mounts+=("$work/tiny")
-  make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/full/disc" --image "$work/tiny/disc.iso" \
-    >"$work/log" 2>&1
-  check "an image that fits a 1 MiB file system is made" test $? -eq 0
+  made "an image that fits a 1 MiB file system is made" --course "$sample" \
+    --control "$work/control.ocx" --disc "$work/full/disc" --image "$work/tiny/disc.iso"
   image_before=$(md5sum <"$work/tiny/disc.iso")
   disc_before=$(fingerprint "$work/full/disc")
   # Free space is judged by what the writer will write: a second image of the same size fits beside
   # the first (it is made beside it before the first is replaced), one with a larger control not.
-  make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/full/disc" --image "$work/tiny/disc.iso" \
-    --label SAME >"$work/log" 2>&1
-  check "an image that fits beside the earlier one is made" test $? -eq 0
+  made "an image that fits beside the earlier one is made" --course "$sample" \
+    --control "$work/control.ocx" --disc "$work/full/disc" --image "$work/tiny/disc.iso" \
+    --label SAME
   image_before=$(md5sum <"$work/tiny/disc.iso")
   disc_before=$(fingerprint "$work/full/disc")
   head -c 200000 /dev/zero >"$work/larger-control.ocx"
-  refused 1 "a full file system" "the file system of '$work/tiny" --course "$sample" --control "$work/larger-control.ocx" \
+  runs 1 "a full file system" "the file system of '$work/tiny" --course "$sample" --control "$work/larger-control.ocx" \
     --disc "$work/full/disc" --image "$work/tiny/disc.iso" --label AGAIN
   check "a full file system: the earlier image and disc are as they were" \
     test "$image_before" = "$(md5sum <"$work/tiny/disc.iso")" -a "$disc_before" = "$(fingerprint "$work/full/disc")"
   check "a full file system: nothing left behind" bash -c "! find '$work/tiny' '$work/full' -maxdepth 1 -name '.make-disc-*' | grep -q ."
   mkdir -p "$work/ro" && mount -t tmpfs -o size=1m,ro tmpfs "$work/ro" && mounts+=("$work/ro")
-  refused 1 "a read-only file system" "cannot write in '$work/ro'" --course "$sample" --control "$work/control.ocx" \
+  runs 1 "a read-only file system" "cannot write in '$work/ro'" --course "$sample" --control "$work/control.ocx" \
     --disc "$work/ro/disc"
 else
   echo "note: not root, so the full and read-only file systems were not tried"
@@ -226,9 +225,8 @@ check "no work folder was left anywhere" bash -c "! find '$work' -name '.make-di
 
 # From nothing: a build folder that does not exist yet is built first (the same bytes as the
 # build folder's: the delivered files build byte for byte the same).
-make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/fresh/disc" --build "$work/fresh-build" \
-  >"$work/log" 2>&1
-check "a disc from an empty build folder is made" test $? -eq 0
+made "a disc from an empty build folder is made" --course "$sample" \
+  --control "$work/control.ocx" --disc "$work/fresh/disc" --build "$work/fresh-build"
 for file in tolOpen.exe vb5stkit.dll; do
   check "the fresh build's $file is byte for byte the build folder's ($(cmp "$work/fresh-build/$file" "$build/$file" 2>&1))" \
     cmp -s "$work/fresh-build/$file" "$build/$file"
@@ -274,14 +272,14 @@ check "a signed control's bytes are the publisher's" \
 disc_before=$(fingerprint "$work/signed/disc")
 image_before=$(md5sum <"$work/signed/disc.iso")
 signing_refused() {  # WHAT STATUS MESSAGE ARGUMENTS...
-  refused "$2" "$1" "$3" --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" "${@:4}"
+  runs "$2" "$1" "$3" --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" "${@:4}"
   check "$1: nothing replaced" \
     test "$disc_before" = "$(fingerprint "$work/signed/disc")" -a "$image_before" = "$(md5sum <"$work/signed/disc.iso")"
 }
 test_timestamp_server "$certificates"
-make_disc --course "$sample" --control "$work/control.ocx" --disc "$work/signed/disc" --sign "$certificates/Course.p12" \
-  --sign-password-file "$certificates/first-line" --timestamp "$timestamp_url" >"$work/log" 2>&1
-check "a timestamped disc is made" test $? -eq 0
+made "a timestamped disc is made" --course "$sample" \
+  --control "$work/control.ocx" --disc "$work/signed/disc" --sign "$certificates/Course.p12" \
+  --sign-password-file "$certificates/first-line" --timestamp "$timestamp_url"
 kill "$timestamp_pid" 2>/dev/null
 for file in tolOpen.exe vb5stkit.dll; do
   check "its $file carries an RFC 3161 timestamp that verifies" bash -c "osslsigncode verify -in '$work/signed/disc/$file' \
