@@ -122,9 +122,10 @@ TEST(RegistryFileTest, ReadsWhatWindowsExports) {
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.html]\r\n@=\"htmlfile\"\r\n\"Old\"=\"x\"\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\htmlfile\\shell\\open\\command]\r\n"
       u"@=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,74,00,25,00,\\\r\n"
-      u"  5c,00,e9,00,20,00,25,00,31,00,00,00\r\n"
+      u"  5c,00,e9,00,7e,01,20,00,25,00,31,00,00,00\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.gone]\r\n@=\"x\"\r\n"
       u"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.gone]\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.gone\\again]\r\n@=\"new\"\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft]\r\n\"Other\"=\"passed over\"\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes.old]\r\n@=\"passed over\"\r\n"
       u"[HKEY_CURRENT_USER\\Software\\Classes\\.html]\r\n@=\"userfile\"\r\n"
@@ -140,9 +141,11 @@ TEST(RegistryFileTest, ReadsWhatWindowsExports) {
   const sim::RegistryValue* command = ValueAt(root, u"htmlfile\\shell\\open\\command", u"");
   ASSERT_NE(command, nullptr);
   EXPECT_EQ(command->type, 2u);
-  EXPECT_EQ(std::string(command->data.begin(), command->data.end()), std::string("%SystemRoot%\\\xE9 %1\0", 18))
-      << "UTF-16 text as the ANSI entries give it";
-  EXPECT_EQ(root.FindSubkey(u".gone"), nullptr);
+  EXPECT_EQ(std::string(command->data.begin(), command->data.end()), std::string("%SystemRoot%\\\xE9\x9E %1\0", 19))
+      << "UTF-16 text as the ANSI entries give it (\u017E, whose high byte is 01, is 9E)";
+  ASSERT_NE(root.FindSubkey(u".gone"), nullptr) << "a key made again after its deletion";
+  EXPECT_EQ(ValueAt(root, u".gone", u""), nullptr) << "without what the deleted one held";
+  EXPECT_NE(ValueAt(root, u".gone\\again", u""), nullptr);
   EXPECT_EQ(root.FindSubkey(u"Microsoft"), nullptr);
   EXPECT_EQ(root.FindSubkey(u".old"), nullptr) << "a key that only begins like the classes' is none of them";
   EXPECT_EQ(ValueAt(root, u".html", u"Old"), nullptr) << "=- deletes a value";
