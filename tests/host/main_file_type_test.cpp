@@ -62,7 +62,11 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   const std::string path = (root_ / "registry.reg").string();
   std::ofstream(path, std::ios::binary) << original;
   std::ofstream(path + ".new", std::ios::binary) << "the user's own";
+  namespace fs = std::filesystem;
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write |
+                          fs::perms::others_read);
   ASSERT_TRUE(dry_run::SaveChanges(path, file, machine_.ClassesRoot(), journal.Changes()));
+  EXPECT_EQ(fs::status(path).permissions(), fs::perms(0664)) << "the file keeps the permissions its user gave it";
   std::ifstream users_file(path + ".new", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(users_file), {}), "the user's own") << "a user's file is kept";
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_), {}), 4) << "no temporary file is left";
