@@ -166,6 +166,9 @@ TEST(ConformanceControl, WhereTheCopyCannotBeMadeOrAPieceIsMissing) {
          c.machine->MakeReadOnly(c.Destination());
        }, u"{system}\\macromed\\flash\\flash.ocx", true},
       {"no vb5stkit.dll", [](Course& c) { c.machine->RemoveFile(c.disc + u"\\vb5stkit.dll"); }, u"", true},
+      {"vb5stkit.dll in the system folder alone", [](Course& c) {  // where Windows looks after the disc
+         c.machine->MoveFile(c.disc + u"\\vb5stkit.dll", c.machine->SystemFolder() + u"\\vb5stkit.dll");
+       }, u"{system}\\macromed\\flash\\flash.ocx", true},
       {"no control on the disc", [](Course& c) { c.machine->RemoveFile(c.DiscControl()); }, u"", false},
       {"the disc's control is no library", [](Course& c) { c.machine->WriteFile(c.DiscControl(), 500000); }, u"", true},
   };

@@ -68,6 +68,8 @@ class Machine {
   virtual void WriteFile(const std::u16string& path, std::size_t size) = 0;
   // A copy of the viewer program under another path and name, with the folders it needs.
   virtual void CopyViewer(const std::u16string& path) = 0;
+  // Moves a file to another path (the system folder's files go when the machine does).
+  virtual void MoveFile(const std::u16string& from, const std::u16string& to) = 0;
   // A copy of the control (a self-registering COM server), padded to `size` bytes.
   virtual void WriteControl(const std::u16string& path, std::size_t size) = 0;
   virtual void RemoveFile(const std::u16string& path) = 0;

@@ -34,6 +34,9 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
   }
   void WriteFile(const std::u16string& path, std::size_t size) override { CreateFile(path, size); }
   void CopyViewer(const std::u16string& path) override { CreateProgram(path); }
+  void MoveFile(const std::u16string& from, const std::u16string& to) override {
+    fs::rename(*machine_.HostPath(from), *machine_.HostPath(to));
+  }
   void WriteControl(const std::u16string& path, std::size_t size) override { CreateControl(path, size); }
   void RemoveFile(const std::u16string& path) override {
     std::error_code ignored;

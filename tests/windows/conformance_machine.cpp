@@ -185,6 +185,9 @@ class WineMachine final : public Machine {
   }
   void WriteFile(const std::u16string& path, std::size_t size) override { WriteBytes(path, std::string(size, 'x')); }
   void CopyViewer(const std::u16string& path) override { WriteBytes(path, tests::FileBytes(W(Viewer()))); }
+  void MoveFile(const std::u16string& from, const std::u16string& to) override {
+    EXPECT_TRUE(MoveFileW(W(from).c_str(), W(to).c_str())) << Show(from);
+  }
   void WriteControl(const std::u16string& path, std::size_t size) override {
     std::string control = tests::FileBytes(tests::BuildFile(TEST_CONTROL_DLL));
     EXPECT_LE(control.size(), size) << "the tests' control is longer than the case's copy";
@@ -327,6 +330,7 @@ class WineMachine final : public Machine {
     SetFileAttributesW((macromed + L"\\flash").c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesW((macromed + L"\\flash\\flash.ocx").c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW((macromed + L"\\flash").c_str());  // a case may put a file in the folder's place
+    DeleteFileW((SystemFolderW() + L"\\vb5stkit.dll").c_str());  // or the setup toolkit
     RemoveTree(macromed);
     for (const char16_t* key : kOwnKeys) {
       for (const View view : {View::kMerged, View::kMachine, View::kUser}) {
