@@ -55,11 +55,14 @@ TEST_F(StartupTest, WhatTheViewerIsGiven) {
 }
 
 // The lookups ask for read access only, so a limited user, whose classes root refuses more,
-// still gets the viewer started.
+// still gets the viewer started. The system folder refuses that user's copy, also into a
+// macromed\flash that an administrator made: the control registers from the disc.
 TEST_F(StartupTest, TheLookupsOnlyRead) {
-  for (const bool limited : {false, true}) {
+  std::filesystem::create_directories(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM\\macromed\\flash"));
+  for (const bool limited : {true, false}) {
     machine_.SetLimitedUser(limited);
     EXPECT_EQ(Launch(), "C:\\viewer.exe -nohome D:\\index.html") << (limited ? "a limited user" : "an administrator");
+    EXPECT_EQ(Show(machine_.Registrations().back().path), Show(limited ? kDiscCopy : kSystemCopy)) << limited;
   }
   ASSERT_FALSE(machine_.KeyOpenAccesses().empty());
   for (const std::uint32_t access : machine_.KeyOpenAccesses()) EXPECT_EQ(access, platform::kKeyRead);
