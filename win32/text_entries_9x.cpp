@@ -10,7 +10,8 @@ namespace win32 {
 namespace {
 
 // A text for an ANSI entry: its bytes in the code page, when the code page holds it whole and it
-// fits; else false, the last error ERROR_INVALID_NAME.
+// fits; else false, the last error ERROR_INVALID_NAME. (Never a null text: the backend passes
+// none, and a null value would set a variable empty here, not remove it.)
 class AnsiArgument {
  public:
   // Not inlined: two of them and the check's buffer in one frame would need a stack probe.
