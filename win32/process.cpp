@@ -41,28 +41,21 @@ common::Result<std::u16string> Win32Platform::CommandLineArgument() {
   return FromWide(p, length);
 }
 
-common::Result<std::u16string> ProgramPath() {
+common::Result<std::u16string> Win32Platform::ProgramFolder() {
   std::u16string path(MAX_PATH, u'\0');
   for (;;) {
     const DWORD length = Kernel32().GetModuleFileNameW(nullptr, WideBuffer(path), static_cast<DWORD>(path.size()));
     if (length == 0) return common::ErrorFromWin32(GetLastError());
     if (length < path.size()) {
-      path.resize(length);
-      return path;
+      std::u16string folder = path.substr(0, length);
+      const std::size_t slash = folder.rfind(u'\\');
+      if (slash == std::u16string::npos) return common::NumberedError(common::kPathNotFound);
+      // A drive root keeps its "\" ("D:\"); any other folder loses it.
+      folder.resize(slash == 2 && folder[1] == u':' ? slash + 1 : slash);
+      return folder;
     }
     path.resize(path.size() * 2);
   }
-}
-
-common::Result<std::u16string> Win32Platform::ProgramFolder() {
-  const common::Result<std::u16string> program = ProgramPath();
-  TOLOPEN_RETURN_IF_FAILED(program);
-  std::u16string folder = program.Value();
-  const std::size_t slash = folder.rfind(u'\\');
-  if (slash == std::u16string::npos) return common::NumberedError(common::kPathNotFound);
-  // A drive root keeps its "\" ("D:\"); any other folder loses it.
-  folder.resize(slash == 2 && folder[1] == u':' ? slash + 1 : slash);
-  return folder;
 }
 
 common::Outcome Win32Platform::StartProcess(const std::u16string& command_line, int window_style) {

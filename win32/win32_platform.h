@@ -12,9 +12,6 @@
 
 namespace win32 {
 
-// The running executable's full path.
-common::Result<std::u16string> ProgramPath();
-
 class Win32Platform final : public platform::Platform {
  public:
 #define TOLOPEN_OPERATION TOLOPEN_OVERRIDE_DECLARATION
