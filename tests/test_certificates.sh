@@ -1,7 +1,8 @@
 # Sourced by the tests that sign: a test root and publishers' certificates made with openssl, as a
 # publisher makes them to try signing out. test_certificates DIR makes in DIR: root.pem (the test
 # root), Course.p12 (for code signing), Expired.p12 (expired yesterday), Server.p12 (for servers,
-# not code), each with the root as its chain and the password in DIR/password.
+# not code), each with the root as its chain and the password in DIR/password; NoChain.p12 (Course's
+# key and certificate without the root) and NoKey.p12 (Course's certificates without the key).
 test_certificates() {
   local dir=$1
   mkdir -p "$dir"
@@ -20,6 +21,9 @@ test_certificates() {
     openssl pkcs12 -export -inkey "$dir/$name.key" -in "$dir/$name.pem" -certfile "$dir/root.pem" \
       -passout file:"$dir/password" -out "$dir/$name.p12"
   done
+  openssl pkcs12 -export -inkey "$dir/Course.key" -in "$dir/Course.pem" -passout file:"$dir/password" -out "$dir/NoChain.p12"
+  openssl pkcs12 -export -nokeys -in "$dir/Course.pem" -certfile "$dir/root.pem" -passout file:"$dir/password" \
+    -out "$dir/NoKey.p12"
 }
 
 # test_timestamp_server DIR: an RFC 3161 timestamp server on a free loopback port, answering with

@@ -10,17 +10,21 @@ namespace conformance {
 namespace {
 
 // Where the machine's classes refuse the type (a standard user), the whole of it goes to the
-// user's classes, and the machine's stay as they were.
+// user's classes, and the machine's stay as they were, also where an administrator's run put it
+// there before.
 TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
   const struct {
     const char* what;
     std::u16string folder;
     std::u16string command;
     bool standard_user = false;
+    std::u16string administrators_command = u"";  // of the type in the machine's classes beforehand
   } cases[] = {
       {"file type on disc", u"disc", u"{disc}\\Download\\tolDownload.exe \"%1\""},
       {"file type on My Course", u"My Course", u"\"{disc}\\Download\\tolDownload.exe\" \"%1\""},
       {"file type for a standard user", u"disc", u"{disc}\\Download\\tolDownload.exe \"%1\"", true},
+      {"file type for a standard user after an administrator", u"disc", u"{disc}\\Download\\tolDownload.exe \"%1\"",
+       true, u"E:\\Download\\tolDownload.exe \"%1\""},
   };
   for (const auto& c : cases) {
     for (const std::string& version : WindowsVersions()) {
@@ -29,6 +33,11 @@ TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
       Course course(c.folder, u"", Build::kFileType);
       Machine* const machine = course.machine.get();
       machine->SetWindowsVersion(version);
+      const std::string administrators = c.administrators_command.empty() ? "" : Show(c.administrators_command) + '\0';
+      if (!administrators.empty()) {
+        machine->SetClassesValue(u".tv1", u"", 1, std::string("Tolvex Ubra", 12));
+        machine->SetClassesValue(u"Tolvex Ubra\\shell\\open\\command", u"", 1, administrators);
+      }
       machine->SetStandardUser(c.standard_user);
       const Classes written = c.standard_user ? Classes::kUser : Classes::kMachine;
       const Classes untouched = c.standard_user ? Classes::kMachine : Classes::kUser;
@@ -41,7 +50,9 @@ TEST(ConformanceFileType, RegistersTheCourseTypeEveryRunAndStartsTheViewer) {
         const ClassesValue flags = machine->GetClassesValue(u"Tolvex Ubra", u"EditFlags", written);
         EXPECT_EQ(flags.type, 4u);
         EXPECT_EQ(flags.data, std::string("\0\0\1\0", 4));
-        EXPECT_FALSE(machine->GetClassesValue(u".tv1", u"", untouched).exists) << "nothing in the other classes";
+        EXPECT_EQ(machine->GetClassesValue(u".tv1", u"", untouched).exists, !administrators.empty());
+        EXPECT_EQ(machine->GetClassesValue(u"Tolvex Ubra\\shell\\open\\command", u"", untouched).data, administrators)
+            << "the other classes as they were";
         EXPECT_FALSE(machine->GetClassesValue(u"Tolvex Ubra", u"EditFlags", untouched).exists);
       }
     }

@@ -75,6 +75,13 @@ TEST(ConformanceLaunch, KindsOfOpenCommand) {
   Course course;
   EXPECT_EQ(Show(course.machine->Launch(course.disc, u"notes.tolopen-unregistered", false).viewer_command_line), "")
       << "an unregistered type starts nothing";
+  Course mine;  // the user's own command for the type lies over the machine's
+  mine.machine->SetClassesValue(u"TolOpenTest.Document\\shell\\open\\command", u"", 1,
+                                Show(mine.Expected(u"\"{viewer}\" -mine")) + '\0', Classes::kUser);
+  const std::u16string chosen = mine.machine->UnderWine() ? u"-nohome" : u"-mine";  // Wine shows the machine's alone
+  EXPECT_EQ(Show(mine.machine->Launch(mine.disc, u"page.tolopentest").viewer_command_line),
+            Show(mine.Expected(u"\"{viewer}\" " + chosen + u" {disc}\\page.tolopentest")))
+      << "the user's own command is the one that runs";
 }
 
 // Windows finds a program named without a folder where CreateProcess looks (the launcher's

@@ -61,8 +61,8 @@ class Machine {
   virtual std::u16string OtherDriveFolder() = 0;
 
   // --- Setting it up ---
-  virtual void SetClassesValue(const std::u16string& key, const std::u16string& name,
-                               std::uint32_t type, const std::string& data) = 0;
+  virtual void SetClassesValue(const std::u16string& key, const std::u16string& name, std::uint32_t type,
+                               const std::string& data, Classes whose = Classes::kMachine) = 0;
   virtual void SetEnvironment(const std::u16string& name, const std::u16string& value) = 0;
   // A file of `size` bytes, with the folders it needs.
   virtual void WriteFile(const std::u16string& path, std::size_t size) = 0;

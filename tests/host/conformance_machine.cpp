@@ -26,8 +26,9 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
   std::u16string OtherDriveFolder() override { return u"D:\\"; }
 
   void SetClassesValue(const std::u16string& key, const std::u16string& name, std::uint32_t type,
-                       const std::string& data) override {
-    SetValue(key, name, type, std::vector<std::uint8_t>(data.begin(), data.end()));
+                       const std::string& data, Classes whose) override {
+    SetValue(key, name, type, std::vector<std::uint8_t>(data.begin(), data.end()),
+             whose == Classes::kMachine ? machine_.ClassesRoot() : machine_.UserClasses());
   }
   void SetEnvironment(const std::u16string& name, const std::u16string& value) override {
     machine_.SetEnvironmentVariable(name, value);

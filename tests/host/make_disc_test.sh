@@ -137,14 +137,15 @@ if mkdir -p "$work/tiny" && mount -t tmpfs -o size=1m tmpfs "$work/tiny" 2>/dev/
   image_before=$(md5sum <"$work/tiny/disc.iso")
   disc_before=$(fingerprint "$work/full/disc")
   # Free space is judged by what the writer will write: a second image of the same size fits beside
-  # the first (it is made beside it before the first is replaced), one with a larger control not.
+  # the first (it is made beside it before the first is replaced); one with a control larger by 70 kB
+  # not, though the size xorriso prints would fit: the check refuses it before anything is written.
   made "an image that fits beside the earlier one is made" --course "$sample" \
     --control "$work/control.ocx" --disc "$work/full/disc" --image "$work/tiny/disc.iso" \
     --label SAME
   image_before=$(md5sum <"$work/tiny/disc.iso")
   disc_before=$(fingerprint "$work/full/disc")
-  head -c 200000 /dev/zero >"$work/larger-control.ocx"
-  runs 1 "a full file system" "the file system of '$work/tiny" --course "$sample" --control "$work/larger-control.ocx" \
+  head -c 70000 /dev/zero >"$work/larger-control.ocx"
+  runs 1 "a full file system" "bytes free; the disc needs" --course "$sample" --control "$work/larger-control.ocx" \
     --disc "$work/full/disc" --image "$work/tiny/disc.iso" --label AGAIN
   check "a full file system: the earlier image and disc are as they were" \
     test "$image_before" = "$(md5sum <"$work/tiny/disc.iso")" -a "$disc_before" = "$(fingerprint "$work/full/disc")"
@@ -296,6 +297,13 @@ signing_refused "an expired certificate" 2 "has expired" \
   --sign "$certificates/Expired.p12" --sign-password-file "$certificates/password"
 signing_refused "a certificate not for code signing" 2 "is not for code signing" \
   --sign "$certificates/Server.p12" --sign-password-file "$certificates/password"
+signing_refused "a signing file without its private key" 2 "the signing file '$certificates/NoKey.p12' holds no private key" \
+  --sign "$certificates/NoKey.p12" --sign-password-file "$certificates/password"
+signing_refused "a certificate that chains to no root this machine trusts" 1 "does not verify against the certificate's chain" \
+  --sign "$certificates/NoChain.p12" --sign-password-file "$certificates/password"
+SSL_CERT_FILE=$certificates/root.pem made "a certificate whose root only the machine's roots hold is made" \
+  --course "$sample" --control "$work/control.ocx" --disc "$work/roots/disc" \
+  --sign "$certificates/NoChain.p12" --sign-password-file "$certificates/password"
 signing_refused "a timestamp server that does not answer" 1 "the timestamp server 'http://127.0.0.1:9/' did not answer" \
   --sign "$certificates/Course.p12" --sign-password-file "$certificates/password" --timestamp http://127.0.0.1:9/
 check "no signing folder is left, also after a refusal (the password is in it)" test -z "$(ls -A "$TMPDIR")"

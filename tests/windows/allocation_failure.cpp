@@ -7,9 +7,10 @@
 
 extern "C" [[noreturn, gnu::force_align_arg_pointer]] void AllocationFailureStart() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  // More than any process can have; volatile, so that the compiler cannot fold it away.
-  volatile std::size_t impossible = static_cast<std::size_t>(-1) / 4;
+  // The most a string may ask for, so that the request reaches the heap: half the address space,
+  // more than any heap can give. Volatile, so that the compiler cannot fold it away.
   std::u16string text;
+  volatile std::size_t impossible = text.max_size();
   text.reserve(impossible);
   ExitProcess(text.capacity() > 0 ? 0 : 1);  // reached only when the allocation did not end the run
 }

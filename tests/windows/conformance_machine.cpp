@@ -111,9 +111,10 @@ ClassesValue ReadClassesValue(const std::string& key, const std::string& name, V
   return value;
 }
 
-void WriteClassesValue(const std::string& key, const std::string& name, DWORD type, const std::string& data) {
+void WriteClassesValue(const std::string& key, const std::string& name, DWORD type, const std::string& data,
+                       View view = View::kMerged) {
   HKEY handle = nullptr;
-  RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+  RegCreateKeyExA(RootOf(view), InView(view, key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
   // The entry counts a NUL that follows text data as part of it; a byte after the data keeps
   // the value exactly as given.
   const std::string followed = data + 'x';
@@ -174,7 +175,9 @@ class WineMachine final : public Machine {
   std::u16string OtherDriveFolder() override { return u"Z:\\"; }
 
   void SetClassesValue(const std::u16string& key, const std::u16string& name, std::uint32_t type,
-                       const std::string& data) override {
+                       const std::string& data, Classes whose) override {
+    // The user's classes: the cases' own keys alone, which the machine removes.
+    if (whose == Classes::kUser) return WriteClassesValue(Narrow(key), Narrow(name), type, data, View::kUser);
     const std::pair<std::string, std::string> place{Narrow(key), Narrow(name)};
     if (saved_.count(place) == 0) saved_[place] = ReadClassesValue(place.first, place.second);
     WriteClassesValue(place.first, place.second, type, data);

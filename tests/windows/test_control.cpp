@@ -8,6 +8,8 @@
 // answer what that write answered, as an HRESULT (E_ACCESSDENIED for a refused one), as servers
 // made with ATL do; or, where TOLOPEN_CONTROL_REFUSAL holds one (hexadecimal), that failure, as
 // servers made otherwise answer a refused write (SELFREG_E_CLASS, TYPE_E_REGISTRYACCESS, ...).
+// Where TOLOPEN_TYPE_LIBRARIES_FOR_USER is set (a test's stand-in for the system's switch that sends
+// type libraries to the user's classes sets it), it records that too ("TypeLibrariesForUser").
 #include <objbase.h>
 #include <windows.h>
 
@@ -52,6 +54,9 @@ extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
   RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), static_cast<DWORD>(lstrlenA(path) + 1));
   RegSetValueExA(key, "RegisteredIn", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder),
                  static_cast<DWORD>(lstrlenA(folder) + 1));
+  if (GetEnvironmentVariableA("TOLOPEN_TYPE_LIBRARIES_FOR_USER", folder, MAX_PATH) != 0) {
+    RegSetValueExA(key, "TypeLibrariesForUser", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+  }
   RegCloseKey(key);
   return S_OK;
 }

@@ -10,14 +10,51 @@ namespace {
 
 using DLLSelfRegisterFunction = SHORT(WINAPI*)(LPCSTR);
 
+// The system's switch that sends type libraries to the user's classes (Windows 7 and later; Wine
+// has none): a stand-in that the test control sees, handed to the library by its GetProcAddress.
+void WINAPI TypeLibrariesForUser() { SetEnvironmentVariableW(L"TOLOPEN_TYPE_LIBRARIES_FOR_USER", L"1"); }
+
+FARPROC WINAPI EntryWithStandIn(HMODULE module, LPCSTR name) {
+  if (!IS_INTRESOURCE(name) && lstrcmpA(name, "OaEnablePerUserTLibRegistration") == 0) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(TypeLibrariesForUser));
+  }
+  return GetProcAddress(module, name);
+}
+
+// Points the library's import of KERNEL32!GetProcAddress at EntryWithStandIn.
+void HandStandInsTo(HMODULE library) {
+  auto* const base = reinterpret_cast<BYTE*>(library);
+  const auto* const headers =
+      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name != 0;
+       ++entry) {
+    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+    for (const auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+         name->u1.AddressOfData != 0; ++name, ++slot) {
+      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+      if (lstrcmpA(reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name,
+                   "GetProcAddress") != 0) {
+        continue;
+      }
+      DWORD protection = 0;
+      VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+      slot->u1.Function = reinterpret_cast<ULONG_PTR>(EntryWithStandIn);
+      VirtualProtect(slot, sizeof *slot, protection, &protection);
+    }
+  }
+}
+
 // 0 when the file registered itself machine-wide, 5 when the machine refused and it registered
-// itself for the user; a refusal is retried for the user, no other failure.
+// itself for the user; a refusal is retried for the user, no other failure. Each call lands in
+// the classes it is made for, whatever HKEY_CLASSES_ROOT showed the process before.
 TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
   const HMODULE library = LoadLibraryW(BuildFile(VB5STKIT_DLL).c_str());
   ASSERT_NE(library, nullptr);
   const auto self_register = reinterpret_cast<DLLSelfRegisterFunction>(
       reinterpret_cast<void (*)()>(GetProcAddress(library, "DLLSelfRegister")));
   ASSERT_NE(self_register, nullptr) << "exported under its plain name";
+  HandStandInsTo(library);
   const auto ansi = [](const std::wstring& path) { return std::string(path.begin(), path.end()); };
   const struct {
     const char* what;
@@ -51,12 +88,26 @@ TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
     const std::u16string root = machine->DiscRoot();
     machine->WriteFile(root + u"\\text.ocx", 16);
     const std::string path = c.path.rfind("\\", 0) == 0 ? conformance::Show(root) + c.path : c.path;
+    SetEnvironmentVariableW(L"TOLOPEN_TYPE_LIBRARIES_FOR_USER", nullptr);
+    // HKEY_CLASSES_ROOT as Windows shows it where the user's classes hold the control's key: their
+    // writes go there. Wine's shows the machine's alone.
+    HKEY user_classes = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &user_classes,
+                    nullptr);
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, user_classes);
     EXPECT_EQ(self_register(path.c_str()), c.expected) << c.what;
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    RegCloseKey(user_classes);
     const std::u16string server = std::u16string(kTestControlKey) + u"\\InprocServer32";
     EXPECT_EQ(machine->GetClassesValue(server, u"").exists, c.expected == 0)
         << c.what << ": only the server's own call registers it machine-wide";
     EXPECT_EQ(machine->GetClassesValue(server, u"", conformance::Classes::kUser).exists, c.expected == 5)
         << c.what << ": for the user only when the machine refused";
+    EXPECT_FALSE(machine->GetClassesValue(server, u"TypeLibrariesForUser").exists)
+        << c.what << ": the machine-wide call sends type libraries to the machine's classes";
+    EXPECT_EQ(machine->GetClassesValue(server, u"TypeLibrariesForUser", conformance::Classes::kUser).exists,
+              c.expected == 5)
+        << c.what << ": the call for the user sends type libraries to the user's classes";
   }
   FreeLibrary(library);
 }

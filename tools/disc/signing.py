@@ -9,7 +9,11 @@ import tempfile
 
 from failures import Failure, Refusal, run_quietly, say
 
-SYSTEM_ROOTS = "/etc/ssl/certs/ca-certificates.crt"
+
+
+def system_roots():
+    """The roots this machine trusts: OpenSSL's own SSL_CERT_FILE where it is set, else Debian's bundle."""
+    return os.environ.get("SSL_CERT_FILE") or "/etc/ssl/certs/ca-certificates.crt"
 
 
 class Signer:
@@ -71,8 +75,8 @@ class Signer:
         chain = self._pkcs12("-nokeys", "-cacerts").stdout
         with open(self.chain_file, "wb") as file:
             file.write(chain)
-            if os.path.isfile(SYSTEM_ROOTS):
-                with open(SYSTEM_ROOTS, "rb") as roots:
+            if os.path.isfile(system_roots()):
+                with open(system_roots(), "rb") as roots:
                     file.write(roots.read())
 
     def sign(self, path, timestamp):

@@ -7,11 +7,12 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
 import course as course_survey  # noqa: E402
 import options  # noqa: E402
 import placing  # noqa: E402
-from failures import Refusal  # noqa: E402
+from failures import Failure, Refusal  # noqa: E402
 
 
 class Options(unittest.TestCase):
@@ -43,6 +44,42 @@ class CourseSurvey(unittest.TestCase):
         for own in ("AUTORUN.INF", "TOLOPEN.EXE"):
             self.assertIn(f"the course's own {own} is replaced on the disc", found.notes)
             self.assertNotIn((own,), [entry.parts for entry in found.entries], "not onto the disc beside the command's")
+
+
+class PutInPlace(unittest.TestCase):
+    def test_a_failed_rename_leaves_the_earlier_disc(self):
+        with tempfile.TemporaryDirectory() as folder:
+            def made(path, text):
+                os.makedirs(path)
+                with open(os.path.join(path, "index.html"), "w") as file:
+                    file.write(text)
+            made(os.path.join(folder, "disc"), "earlier")
+            made(os.path.join(folder, "work", "disc"), "new")
+            open(os.path.join(folder, "file"), "w").close()
+            moves = [(os.path.join(folder, "work", "disc"), os.path.join(folder, "disc"), os.path.join(folder, "work", "old")),
+                     (os.path.join(folder, "work", "disc.iso"), os.path.join(folder, "file", "disc.iso"), "unused")]
+            with self.assertRaisesRegex(Failure, "could not put"):
+                placing.put_in_place(moves)
+            with open(os.path.join(folder, "disc", "index.html")) as file:
+                self.assertEqual(file.read(), "earlier", "the earlier disc folder is back in its place")
+            self.assertTrue(os.path.isdir(os.path.join(folder, "work", "disc")), "and the new one where it was made")
+
+
+class ReadBack(unittest.TestCase):
+    def test_names_are_read_in_utf8_whatever_the_callers_locale(self):
+        """A 7-Zip that prints names in the locale's character set, as upstream builds do, run from LC_ALL=C."""
+        with tempfile.TemporaryDirectory() as folder:
+            os.makedirs(os.path.join(folder, "disc"))
+            with open(os.path.join(folder, "disc", "Úvod.html"), "w") as file:
+                file.write("x")
+            with open(os.path.join(folder, "7z"), "w") as tool:
+                tool.write('#!/bin/sh\ncase "$LC_ALL" in *UTF-8) name=Úvod.html ;; *) name=?vod.html ;; esac\n'
+                           'printf "Path = %s\\nSize = 1\\n" "$name"\n')
+            os.chmod(os.path.join(folder, "7z"), 0o755)
+            caller = dict(os.environ, LC_ALL="C", PATH=folder + os.pathsep + os.environ["PATH"])
+            reading = subprocess.run([sys.executable, "-c", "import sys, image; image.read_back('unused.iso', sys.argv[1])",
+                                      os.path.join(folder, "disc")], env=caller, cwd=HERE, capture_output=True, text=True)
+            self.assertEqual(reading.returncode, 0, reading.stderr)
 
 
 class ImageRoom(unittest.TestCase):
