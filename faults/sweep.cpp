@@ -66,12 +66,6 @@ std::vector<CallIdentity> Identities(const std::vector<Operation>& log) {
   return identities;
 }
 
-// The number of the last call of `operation` in the log (0 when there is none).
-long LastCall(const std::vector<Operation>& log, Operation operation) {
-  const auto last = std::find(log.rbegin(), log.rend(), operation);
-  return static_cast<long>(log.rend() - last);
-}
-
 long LastFault(const Plan& plan) {
   long last = 0;
   for (const auto& call : plan.calls) last = std::max(last, call.first);
@@ -80,28 +74,25 @@ long LastFault(const Plan& plan) {
 
 }  // namespace
 
-SweepCounts Sweep(const std::vector<Operation>& baseline,
+SweepCounts Sweep(const std::vector<Operation>& baseline, const PairWindow& pairs_within,
                   const std::function<std::vector<Operation>(const Plan&)>& run) {
   SweepCounts counts;
   std::set<CallIdentity> faulted;  // the calls that a planted fault has met
   for (const CallIdentity& identity : Identities(baseline)) faulted.insert(identity);
   std::vector<std::pair<Plan, std::vector<Operation>>> reached;  // runs whose later calls may be new
 
-  // The control's installation path: from the system folder's lookup to the last registration.
-  const long install_begin =
-      std::find(baseline.begin(), baseline.end(), Operation::kGetSystemDirectoryA) - baseline.begin() + 1;
-  const long install_end = LastCall(baseline, Operation::kDLLSelfRegister);
+  const auto [window_begin, window_end] = pairs_within(baseline);
   for (long k = 1; k <= static_cast<long>(baseline.size()); ++k) {
     for (const platform::Status status : RealFailures(baseline[k - 1])) {
       const Plan single{{{k, status}}};
       const std::vector<Operation> log = run(single);
       ++counts.passing;
       reached.push_back({single, log});
-      if (k < install_begin || k > install_end) continue;
-      // Every pair on the installation path: the second fault at every later call of this run up
-      // to its last registration, with the first failure its operation can have.
+      if (k < window_begin || k > window_end) continue;
+      // Every pair in the window: the second fault at every later call of this run up to the end
+      // of its own window, with the first failure its operation can have.
       const std::vector<CallIdentity> identities = Identities(log);
-      for (long j = k + 1; j <= LastCall(log, Operation::kDLLSelfRegister); ++j) {
+      for (long j = k + 1; j <= pairs_within(log).second; ++j) {
         const Plan pair{{{k, status}, {j, RealFailures(log[j - 1]).front()}}};
         if (faulted.insert(identities[j - 1]).second) ++counts.fallback_calls;
         reached.push_back({pair, run(pair)});
@@ -139,41 +130,6 @@ SweepCounts Sweep(const std::vector<Operation>& baseline,
     }
   }
   return counts;
-}
-
-RunShape::RunShape(const std::vector<Operation>& baseline) {
-  int closes = 0;
-  for (long k = 1; k <= static_cast<long>(baseline.size()); ++k) {
-    if (baseline[k - 1] == Operation::kCommandLineArgument) lookups_begin = k + 1;
-    if (baseline[k - 1] == Operation::kRegCloseKey && ++closes == 2) lookups_end = k;
-  }
-}
-
-bool RunShape::ViewerPossible(const std::vector<Operation>& log, const std::vector<long>& faulted) const {
-  for (const long call : faulted) {
-    if ((call >= lookups_begin && call <= lookups_end) || log[call - 1] == Operation::kStartProcess) return false;
-  }
-  return true;
-}
-
-bool RunShape::SetBackPossible(const std::vector<Operation>& log, const std::vector<long>& faulted) {
-  // Where every reading of the current folder failed, nothing knows where to come back to.
-  bool folder_known = false;
-  for (long k = 1; k <= static_cast<long>(log.size()); ++k) {
-    folder_known |= log[k - 1] == Operation::kCurrentFolder && std::find(faulted.begin(), faulted.end(), k) == faulted.end();
-  }
-  if (!folder_known) return false;
-  const long last_registration = LastCall(log, Operation::kDLLSelfRegister);
-  for (const Operation setting : {Operation::kChangeDrive, Operation::kChangeFolder}) {
-    int tries = 0, refused = 0;
-    for (long k = last_registration + 1; k <= static_cast<long>(log.size()); ++k) {
-      if (log[k - 1] != setting) continue;
-      ++tries;
-      refused += std::find(faulted.begin(), faulted.end(), k) != faulted.end();
-    }
-    if (tries >= 2 && refused == tries) return false;  // every try, the retry too, was refused
-  }
-  return true;
 }
 
 }  // namespace faults

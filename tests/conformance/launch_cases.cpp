@@ -137,16 +137,23 @@ TEST(ConformanceControl, FreshMachineThenSecondRun) {
   }
 }
 
-// A copy in place is kept from 0x63000 bytes on, also one that another program reads (a browser
+// A copy in place is kept from 0x63000 bytes on (any copy stays replaceable), also one that another program reads (a browser
 // showing a course), which cannot be replaced when it is shorter. A copy that cannot be made is
-// registered from the disc; a missing piece registers nothing. The viewer starts in every case.
-TEST(ConformanceControl, WhereTheCopyCannotBeMadeOrAPieceIsMissing) {
+// registered from the disc; a missing piece registers nothing. A standard user (and an
+// administrator whose program was not elevated) may not write the machine's classes: the control
+// registers itself for that user alone, from where the run found it, and the machine's classes
+// stay as they were; an administrator's run writes nothing for the user. The viewer starts in
+// every case.
+TEST(ConformanceControl, WhereTheControlIsCopiedAndRegistered) {
   const struct {
     const char* what;
     void (*arrange)(Course&);
-    const char16_t* registered;  // "" when nothing registers itself
+    const char16_t* registered;  // machine-wide; "" when nothing registers itself there
     bool copied;                 // the system folder's copy has the disc's length afterwards
+    bool standard_user = false;
+    const char16_t* for_user = u"";  // "" when the user's classes name no file
   } cases[] = {
+      {"an administrator", [](Course&) {}, u"{system}\\macromed\\flash\\flash.ocx", true},
       {"405,504 bytes in place", [](Course& c) { c.machine->WriteControl(c.Destination(), 405504); },
        u"{system}\\macromed\\flash\\flash.ocx", false},
       {"405,503 bytes in place", [](Course& c) { c.machine->WriteControl(c.Destination(), 405503); },
@@ -172,49 +179,24 @@ TEST(ConformanceControl, WhereTheCopyCannotBeMadeOrAPieceIsMissing) {
          c.machine->WriteFile(c.Destination(), 1000);
          c.machine->MakeReadOnly(c.Destination());
        }, u"{system}\\macromed\\flash\\flash.ocx", true},
+      {"the disc's control read-only, as on a CD", [](Course& c) { c.machine->MakeReadOnly(c.DiscControl()); },
+       u"{system}\\macromed\\flash\\flash.ocx", true},
       {"no vb5stkit.dll", [](Course& c) { c.machine->RemoveFile(c.disc + u"\\vb5stkit.dll"); }, u"", true},
       {"vb5stkit.dll in the system folder alone", [](Course& c) {  // where Windows looks after the disc
          c.machine->MoveFile(c.disc + u"\\vb5stkit.dll", c.machine->SystemFolder() + u"\\vb5stkit.dll");
        }, u"{system}\\macromed\\flash\\flash.ocx", true},
       {"no control on the disc", [](Course& c) { c.machine->RemoveFile(c.DiscControl()); }, u"", false},
       {"the disc's control is no library", [](Course& c) { c.machine->WriteFile(c.DiscControl(), 500000); }, u"", true},
-  };
-  for (const auto& c : cases) {
-    if (!Selected(c.what)) continue;
-    Course course;
-    c.arrange(course);
-    const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest");
-    const std::u16string registered = course.Expected(c.registered);
-    EXPECT_EQ(Show(run.registered), Show(registered)) << c.what;
-    const std::u16string own_folder = registered.empty() ? u"" : registered.substr(0, registered.rfind(u'\\'));
-    EXPECT_EQ(Show(run.registered_in), Show(own_folder)) << c.what << ": from its own folder";
-    EXPECT_EQ(course.machine->FileSize(course.Destination()) == 500000, c.copied) << c.what;
-    EXPECT_FALSE(run.viewer_command_line.empty()) << c.what << ": the viewer starts all the same";
-  }
-}
-
-// A standard user (and an administrator whose program was not elevated) may not write the
-// machine's classes: the control registers itself for that user alone, from where the run found
-// it, and the machine's classes stay as they were. An administrator's run registers it for every
-// user and writes nothing for the user.
-TEST(ConformanceControl, WhoseClassesTheRegistrationLandsIn) {
-  const struct {
-    const char* what;
-    bool standard_user;
-    void (*arrange)(Course&);
-    const char16_t* machine_wide;  // "" when the machine's classes name no file
-    const char16_t* for_user;      // "" when the user's classes name no file
-  } cases[] = {
-      {"an administrator", false, [](Course&) {}, u"{system}\\macromed\\flash\\flash.ocx", u""},
-      {"a standard user, the copy refused", true, [](Course& c) {
+      {"a standard user, the copy refused", [](Course& c) {
          c.machine->WriteFile(c.machine->SystemFolder() + u"\\macromed\\flash", 10);
-       }, u"", u"{disc}\\tools\\flash\\flash.ocx"},
-      {"a standard user, an administrator's copy in place", true, [](Course& c) {
+       }, u"", false, true, u"{disc}\\tools\\flash\\flash.ocx"},
+      {"a standard user, an administrator's copy in place", [](Course& c) {
          c.machine->WriteControl(c.Destination(), 500000);
-       }, u"", u"{system}\\macromed\\flash\\flash.ocx"},
-      {"a standard user, a control that refuses both ways", true, [](Course& c) {
+       }, u"", true, true, u"{system}\\macromed\\flash\\flash.ocx"},
+      {"a standard user, a control that refuses both ways", [](Course& c) {
+         c.machine->WriteFile(c.machine->SystemFolder() + u"\\macromed\\flash", 10);
          c.machine->MakeControlRefuse();
-       }, u"", u""},
+       }, u"", false, true},
   };
   for (const auto& c : cases) {
     if (!Selected(c.what)) continue;
@@ -222,8 +204,13 @@ TEST(ConformanceControl, WhoseClassesTheRegistrationLandsIn) {
     c.arrange(course);
     course.machine->SetStandardUser(c.standard_user);
     const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest");
-    EXPECT_EQ(Show(run.registered), Show(course.Expected(c.machine_wide))) << c.what << ": the machine's classes";
+    const std::u16string registered = course.Expected(c.registered);
+    EXPECT_EQ(Show(run.registered), Show(registered)) << c.what << ": the machine's classes";
+    const std::u16string own_folder = registered.empty() ? u"" : registered.substr(0, registered.rfind(u'\\'));
+    EXPECT_EQ(Show(run.registered_in), Show(own_folder)) << c.what << ": from its own folder";
     EXPECT_EQ(Show(run.registered_for_user), Show(course.Expected(c.for_user))) << c.what << ": the user's classes";
+    EXPECT_EQ(course.machine->FileSize(course.Destination()) == 500000, c.copied) << c.what;
+    EXPECT_FALSE(course.machine->IsReadOnly(course.Destination())) << c.what << ": a later run can replace the copy";
     EXPECT_EQ(Show(run.viewer_command_line), Show(course.Expected(u"\"{viewer}\" -nohome {disc}\\page.tolopentest")))
         << c.what << ": the viewer starts all the same";
   }

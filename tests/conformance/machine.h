@@ -100,12 +100,19 @@ class Machine {
                      bool viewer_expected = true) = 0;
   // The backend, installed for the routines that a case calls in this process.
   virtual platform::Platform& Platform() = 0;
+  // The backend as the disc's launcher meets it when its routines run in this process: its
+  // folder the disc's, its argument text `argument`, the disc the current folder.
+  virtual platform::Platform& ProgramOn(const std::u16string& disc, const std::u16string& argument) = 0;
+  // What only this machine can see after such a run, "" when all is well: the simulated machine
+  // counts the keys and files left open; Wine waits for the record of a viewer that was started.
+  virtual std::string AfterRoutines(bool viewer_started) = 0;
 
   // --- Looking at it ---
   virtual ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name,
                                        Classes whose = Classes::kMachine) = 0;
   virtual std::u16string KeyClass(const std::u16string& key) = 0;
   virtual long long FileSize(const std::u16string& path) = 0;  // -1 when it does not exist
+  virtual std::string FileBytes(const std::u16string& path) = 0;  // "" when it cannot be read
   virtual bool IsReadOnly(const std::u16string& path) = 0;
 
   // Where Wine does differently from Windows, a case says so in one line with this.

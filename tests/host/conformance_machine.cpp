@@ -1,5 +1,7 @@
 // The conformance suite's machine in the host build: the simulated one, running Main.
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "tests/conformance/machine.h"
 #include "tests/host/sim_fixture.h"
@@ -80,6 +82,18 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     return run;
   }
   platform::Platform& Platform() override { return machine_; }
+  platform::Platform& ProgramOn(const std::u16string& disc, const std::u16string& argument) override {
+    machine_.SetCurrentFolder(disc);
+    machine_.SetCommandLineArgument(argument);
+    machine_.SetProgramPath(disc + u"\\tolOpen.exe");
+    return machine_;
+  }
+  std::string AfterRoutines(bool) override {
+    std::string left;
+    if (machine_.OpenKeyCount() != 0) left += std::to_string(machine_.OpenKeyCount()) + " key(s) left open; ";
+    if (machine_.OpenFileCount() != 0) left += std::to_string(machine_.OpenFileCount()) + " file(s) left open; ";
+    return left;
+  }
 
   ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name, Classes whose) override {
     sim::RegistryNode& classes = whose == Classes::kMachine ? machine_.ClassesRoot() : machine_.UserClasses();
@@ -97,6 +111,10 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     return (fs::status(*machine_.HostPath(path), error).permissions() & fs::perms::owner_write) == fs::perms::none;
   }
   bool UnderWine() override { return false; }
+  std::string FileBytes(const std::u16string& path) override {
+    std::ifstream file(*machine_.HostPath(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  }
   long long FileSize(const std::u16string& path) override {
     std::error_code error;
     const auto size = fs::file_size(*machine_.HostPath(path), error);

@@ -19,7 +19,8 @@ class MainFileTypeTest : public SimTest {
   MainFileTypeTest() { options_ = mdlMain::kFileTypeOptions; }
 };
 
-// The values themselves are in the conformance suite; here, the order of the start-up tasks.
+// The values themselves are in the conformance suite; here, the order of the start-up tasks,
+// which the delivered build shares.
 TEST_F(MainFileTypeTest, RegistersBeforeTheViewerStarts) {
   MakeCourse();
   EXPECT_EQ(Launch(u"", u"D:\\COURSE\\tolOpen.exe"), "C:\\viewer.exe -nohome D:\\COURSE\\index.html");

@@ -182,8 +182,9 @@ TEST(RegistryFileTest, ASaveAddsOnlyWhatChanged) {
 }
 
 TEST(RegistryFileTest, RefusesBadFilesNamingTheLine) {
+  using namespace std::literals;
   const struct {
-    const char* text;
+    std::string_view text;
     const char* message;
   } cases[] = {
       {"", "bad.reg:0: the file is empty"},
@@ -201,6 +202,9 @@ TEST(RegistryFileTest, RefusesBadFilesNamingTheLine) {
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\" \"x\"\n", "bad.reg:3: expected = after the value name"},
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=42\n", "bad.reg:3: value data must be"},
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=\"C:\\x\"\n", "bad.reg:3: in a quoted text a backslash"},
+      {"W\0i\0n\0d\0o\0w\0s\0"sv, "bad.reg:0: the file looks like UTF-16 without a byte-order mark"},
+      {"\xFE\xFF\0W"sv, "bad.reg:0: the file is UTF-16 in big-endian byte order"},
+      {"Windows Registry Editor Version 4.00\r\n", "bad.reg:1: the first line must be REGEDIT4 or Windows"},
   };
   for (const auto& c : cases) {
     const std::string refusal = Refusal(c.text, "bad.reg");
@@ -208,14 +212,15 @@ TEST(RegistryFileTest, RefusesBadFilesNamingTheLine) {
   }
 }
 
-// A comment that ends in "\" does not swallow the next line; keys go 512 levels deep, no deeper.
+// A comment that ends in "\" does not swallow the next line; keys go 512 levels deep, no deeper;
+// a first line may end in blanks.
 TEST(RegistryFileTest, CommentsAndDepth) {
   RegistryNode root = Parse(
       "REGEDIT4\n; was: \"x\"=hex:00,\\\n[HKEY_CLASSES_ROOT\\a]\n@=\"kept\"\n", "c.reg");
   ASSERT_NE(ValueAt(root, u"a", u""), nullptr);
   std::string deep;
   for (int i = 0; i < 512; ++i) deep += "\\k";
-  EXPECT_EQ(Refusal("REGEDIT4\n[HKEY_CLASSES_ROOT" + deep + "]\n", "deep.reg"), "accepted");
+  EXPECT_EQ(Refusal("REGEDIT4 \r\n[HKEY_CLASSES_ROOT" + deep + "]\n", "deep.reg"), "accepted") << "a blank after REGEDIT4";
   EXPECT_EQ(Refusal("REGEDIT4\n[HKEY_CLASSES_ROOT" + deep + "\\k]\n", "deep.reg"),
             "deep.reg:2: a key deeper than the 512 levels Windows allows");
 }

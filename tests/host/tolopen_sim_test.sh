@@ -179,39 +179,10 @@ else
   echo "note: not root, so a full disk was not tried"
 fi
 
-# Registry files: what each encoding is said to be, and a file applied in its order.
-encodings=(
-  "REGEDIT4 with a trailing blank^printf 'REGEDIT4 \r\n[HKEY_CLASSES_ROOT\\\\.html]\r\n@=\"htmlfile\"\r\n'^"
-  "UTF-16 without a byte-order mark^printf 'Windows Registry Editor Version 5.00\r\n' | iconv -t UTF-16LE^UTF-16 without a byte-order mark"
-  "big-endian UTF-16^{ printf '\xfe\xff'; printf 'Windows Registry Editor Version 5.00\r\n' | iconv -t UTF-16BE; }^big-endian byte order"
-  "another first line^printf 'Windows Registry Editor Version 4.00\r\n'^not \"Windows Registry Editor Version 4.00\""
-)
-for row in "${encodings[@]}"; do
-  IFS='^' read -r what make message <<<"$row"
-  fresh enc
-  bash -c "$make" >"$work/enc/registry.reg"
-  if [ -z "$message" ]; then
-    "$tool" --machine "$work/enc" >"$work/out" 2>&1
-    check "$what is read" test $? -eq 0
-  else
-    expect_refusal "$what" "$message" --machine "$work/enc"
-  fi
-done
-fresh order
-printf '%s\r\n' 'Windows Registry Editor Version 5.00' '[HKEY_LOCAL_MACHINE\SOFTWARE\Classes\.tolz]' \
-  '[-HKEY_CLASSES_ROOT\.tolz]' '[HKEY_LOCAL_MACHINE\SOFTWARE\Classes\.toly]' '@="machine"' '[HKEY_CLASSES_ROOT\.toly]' \
-  '@="classes-root"' '[HKEY_LOCAL_MACHINE\SOFTWARE\Classes\.toly]' '@="machine-again"' \
-  '[HKEY_CURRENT_USER\Software\Classes\.tolu]' '@="user"' '[HKEY_CLASSES_ROOT\.tolu]' '@="user-again"' >"$work/order/registry.reg"
-"$tool" --machine "$work/order" --lookups >"$work/out" 2>&1
-check "a file is applied in its order: a deleted key is gone" bash -c "! grep -q '^\.tolz' '$work/out'"
-check "the last write of a key wins" grep -q "^\.toly	machine-again	" "$work/out"
-check "HKEY_CLASSES_ROOT writes where the user's classes have the key" grep -q "^\.tolu	user-again	" "$work/out"
-
 # The program Windows would start, and one line per call whatever a value holds.
 programs=(  # what, open command, file placed (machine path), its content, expected trace
   "a program found in the Windows folder|recview.exe %1|c/WINDOWS/recview.exe|program|StartProcess command_line=\"recview.exe D:\index.html\" window_style=1 -> ok"
   "a program found on PATH|recview %1|c/Tools/recview.exe|program|StartProcess command_line=\"recview D:\index.html\" window_style=1 -> ok"
-  "a program named .scr|C:\Tools\viewer.scr %1|c/Tools/viewer.scr|program|window_style=1 -> ok"
   "a text file named .exe|C:\Tools\viewer.exe %1|c/Tools/viewer.exe|text|; ERROR_BAD_EXE_FORMAT)"
   "a value holding CR LF|C:\Tools\viewer.exe\r\nStartProcess command_line=\"forged\" -> ok|c/Tools/viewer.exe|program|viewer.exe\r\nStartProcess"
 )

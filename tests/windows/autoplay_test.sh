@@ -5,9 +5,11 @@
 # there. Afterwards the viewer has the course's index.html on R:, and the control was copied from
 # R: into the system folder and registered there. Once unsigned, once signed with a test
 # certificate made here (whose signature is checked on the mounted image).
-# The lane of the delivered 32-bit files runs it on an i686 image in its WoW64 prefix, through the
-# variables of read_only_disc_test.sh and TOLOPEN_MOUNT_HOST / TOLOPEN_MOUNT_SEEN (where the image
-# is mounted on the host, and where Wine sees that folder).
+# The lane of the delivered 32-bit files runs it on an i686 image in its WoW64 prefix, through
+# TOLOPEN_WINE_RUN (how a Windows program runs), TOLOPEN_PREFIX, TOLOPEN_SYSTEM_FOLDER (the system
+# folder's folder on disk: syswow64 for a 32-bit program), TOLOPEN_REGISTRY_VIEW (/reg:32),
+# TOLOPEN_CONTROL_DLL, TOLOPEN_RECORDER_EXE, TOLOPEN_AUTORUN_READER_EXE and TOLOPEN_MOUNT_HOST /
+# TOLOPEN_MOUNT_SEEN (where the image is mounted on the host, and where Wine sees that folder).
 set -u
 source_dir=$1
 build=$2  # the build whose tolOpen.exe and vb5stkit.dll go on the disc

@@ -14,11 +14,13 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <set>
 #include <vector>
 
 #include "tests/conformance/machine.h"
 #include "win32/win32_platform.h"
+#include "wrappers/forwarding_platform.h"
 
 namespace tests {
 
@@ -137,6 +139,20 @@ const char16_t* const kRefusedKeys[] = {kControlServerKey.c_str(), u".tv1", u"To
 const char16_t* const kOwnKeys[] = {u"TolOpenTest.Conformance", u"TolOpenTest.Missing", u"TolOpenTest.Document",
                                     u".tolopentest", u".tv1", u"Tolvex Ubra", tests::kTestControlKey};
 
+// The launcher as it runs from a disc, its routines in this process: its folder is the disc's,
+// its argument the document.
+class ProgramOnDisc final : public wrappers::ForwardingPlatform {
+ public:
+  ProgramOnDisc(platform::Platform& inner, std::u16string folder, std::u16string argument)
+      : wrappers::ForwardingPlatform(inner), folder_(std::move(folder)), argument_(std::move(argument)) {}
+  common::Result<std::u16string> CommandLineArgument() override { return argument_; }
+  common::Result<std::u16string> ProgramFolder() override { return folder_; }
+
+ private:
+  const std::u16string folder_;
+  const std::u16string argument_;
+};
+
 // Wine's settings for the program the cases start.
 constexpr char kProgramSettings[] = "Software\\Wine\\AppDefaults\\tolOpen.exe";
 
@@ -148,6 +164,7 @@ class WineMachine final : public Machine {
   }
   ~WineMachine() override {
     SetWindowsVersion("");
+    SetEnvironmentVariableW(L"PATH", path_before_.c_str());
     Unlock();
     SetCurrentDirectoryW(initial_folder_.c_str());
     for (const HANDLE held : held_) CloseHandle(held);
@@ -241,6 +258,21 @@ class WineMachine final : public Machine {
     return run;
   }
   platform::Platform& Platform() override { return windows_; }
+  platform::Platform& ProgramOn(const std::u16string& disc, const std::u16string& argument) override {
+    SetCurrentDirectoryW(W(disc).c_str());
+    SetEnvironment(u"TOLOPEN_RECORDER_OUT", U(record_));
+    // vb5stkit.dll is found where Windows looks, as beside a launcher on a disc (the routines'
+    // own program is this test's).
+    std::wstring build = tests::BuildFile(VB5STKIT_DLL);
+    build.resize(build.rfind(L'\\'));
+    SetEnvironmentVariableW(L"PATH", (build + L";" + path_before_).c_str());
+    program_ = std::make_unique<ProgramOnDisc>(windows_, disc, argument);
+    return *program_;
+  }
+  std::string AfterRoutines(bool viewer_started) override {
+    if (!viewer_started || !tests::WaitForViewerRecord(record_, tests::kStartedViewerWaitMs).empty()) return "";
+    return "the started viewer wrote no record in " + std::to_string(tests::kStartedViewerWaitMs / 1000) + " s; ";
+  }
 
   ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name, Classes whose) override {
     return ReadClassesValue(Narrow(key), Narrow(name), whose == Classes::kMachine ? View::kMachine : View::kUser);
@@ -291,6 +323,7 @@ class WineMachine final : public Machine {
     RegCloseKey(handle);
     return std::u16string(key_class, key_class + length);
   }
+  std::string FileBytes(const std::u16string& path) override { return tests::FileBytes(W(path)); }
   long long FileSize(const std::u16string& path) override {
     std::error_code error;
     const auto size = fs::file_size(fs::path(path), error);
@@ -335,6 +368,11 @@ class WineMachine final : public Machine {
     DeleteFileW((macromed + L"\\flash").c_str());  // a case may put a file in the folder's place
     DeleteFileW((SystemFolderW() + L"\\vb5stkit.dll").c_str());  // or the setup toolkit
     RemoveTree(macromed);
+    // Where the system folder cannot be read, the copy goes to \macromed at the root of the
+    // current drive, the discs' (the cases' scratch folder lies on it).
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    RemoveTree(std::wstring(temp, 3) + L"macromed");
     for (const char16_t* key : kOwnKeys) {
       for (const View view : {View::kMerged, View::kMachine, View::kUser}) {
         RegDeleteTreeA(RootOf(view), InView(view, Narrow(key)).c_str());
@@ -352,7 +390,17 @@ class WineMachine final : public Machine {
     GetTempPathW(MAX_PATH, temp);
     return std::wstring(temp) + L"tolopen-" + std::to_wstring(GetCurrentProcessId()) + L"-conformance";
   }();
-  const std::wstring record_ = scratch_ + L"\\record.txt";
+  // Each machine's viewer reports to a file of its own, so a late one cannot be taken for another.
+  const std::wstring record_ = [this] {
+    static int machines = 0;
+    return scratch_ + L"\\record-" + std::to_wstring(++machines) + L".txt";
+  }();
+  const std::wstring path_before_ = [] {
+    std::wstring path(32768, L'\0');
+    path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
+    return path;
+  }();
+  std::unique_ptr<ProgramOnDisc> program_;
   win32::Win32Platform windows_;
   platform::ScopedPlatform installed_{windows_};
   std::map<std::pair<std::string, std::string>, ClassesValue> saved_;
