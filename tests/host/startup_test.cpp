@@ -70,6 +70,9 @@ TEST_F(StartupTest, TheLookupsOnlyRead) {
 
 // A failing call is skipped: the run goes on, registers one copy of the control (the disc's when
 // the system folder's cannot be made) and starts what it can (the fault sweep judges the rest).
+// The control's file names follow the options: a disc's swflash.ocx is copied to flash.ocx, and
+// where the copy fails the disc's copy is registered under the system folder's name, which the
+// disc does not hold.
 TEST(StartupFaultTest, FailingOperationsAreSkipped) {
   constexpr char kViewer[] = "C:\\viewer.exe -nohome D:\\index.html";
   const struct {
@@ -79,6 +82,7 @@ TEST(StartupFaultTest, FailingOperationsAreSkipped) {
     const char* started;
     const char16_t* registered;
     bool control_in_place = false;
+    bool swflash_on_disc = false;
   } cases[] = {
       {"no argument text", platform::Operation::kCommandLineArgument, 5, kViewer, kSystemCopy},
       {"no program folder: the name stays relative", platform::Operation::kProgramFolder, 5,
@@ -91,13 +95,19 @@ TEST(StartupFaultTest, FailingOperationsAreSkipped) {
       {"length unreadable", platform::Operation::kFileLength, 5, kViewer, kDiscCopy, true},
       {"no system folder: its levels go to the current drive", platform::Operation::kGetSystemDirectoryA, 5, kViewer,
        u"\\macromed\\flash\\flash.ocx"},
+      {"swflash.ocx on the disc", platform::Operation::kCount, 0, kViewer, kSystemCopy, false, true},
+      {"swflash.ocx on the disc, copy refused", platform::Operation::kCopyFileReplacing, 5, kViewer, kDiscCopy, false, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     SimMachine machine;
     machine.MakeCourse();
     if (c.control_in_place) machine.CreateControl(kSystemCopy, 500000);
-    machine.faults_.InjectFault(c.operation, c.status);
+    if (c.swflash_on_disc) {
+      std::filesystem::rename(*machine.machine_.HostPath(kDiscCopy), *machine.machine_.HostPath(u"D:\\tools\\flash\\swflash.ocx"));
+      machine.options_.control_file_names = {false, true};
+    }
+    if (c.operation != platform::Operation::kCount) machine.faults_.InjectFault(c.operation, c.status);
     EXPECT_EQ(machine.Launch(), c.started);
     const std::vector<sim::Registration>& registrations = machine.machine_.Registrations();
     ASSERT_EQ(registrations.size(), 1u) << "exactly one registration per run";
