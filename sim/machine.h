@@ -23,10 +23,6 @@ namespace sim {
 // The smallest file that the machine starts as a program: the signatures of a PE image.
 std::string ProgramImageStandIn();
 
-// The class identifier of the Flash control: the key its self-registration writes below
-// HKEY_CLASSES_ROOT\CLSID, whose InprocServer32 names the file.
-inline constexpr char16_t kFlashClassId[] = u"{D27CDB6E-AE6D-11cf-96B8-444553540000}";
-
 // The file that the Flash control's class key names in those classes (its InprocServer32's
 // default value, up to its NUL), or nothing when they have no such key or value.
 std::optional<std::u16string> RegisteredServer(RegistryNode& classes);

@@ -7,6 +7,7 @@
 #include "sim/code_page.h"
 #include "sim/machine.h"
 #include "sim/machine_helpers.h"
+#include "vb5stkit/self_registration.h"
 
 namespace sim {
 namespace {
@@ -39,12 +40,12 @@ RegistryNode& CreatePath(RegistryNode& node, const std::vector<std::u16string>& 
 }
 
 // The Flash control's class key below a classes root.
-const std::vector<std::u16string> kServerKey{u"CLSID", kFlashClassId, u"InprocServer32"};
-
-// A server's answers, as vb5stkit.dll gives them.
-constexpr std::int16_t kRegistered = 0;
-constexpr std::int16_t kServerFailed = 4;
-constexpr std::int16_t kRegisteredForUser = 5;
+const std::vector<std::u16string> kServerKey = [] {
+  std::vector<std::u16string> path = SplitKeyPath(vb5stkit::kFlashClassKey);
+  path.push_back(u"InprocServer32");
+  return path;
+}();
+using vb5stkit::kRegistered, vb5stkit::kServerFailed, vb5stkit::kRegisteredForUser;  // the answers it plays
 
 }  // namespace
 

@@ -9,14 +9,7 @@
 // call, and type libraries sent there too where the system can. A user's classes lie over the
 // machine's in what that user sees, so the control is found by the user's browser.
 //
-// Its answers:
-//   0  the server registered itself machine-wide (on Windows without classes of the user's, in
-//      HKEY_CLASSES_ROOT as it is)
-//   1  no path
-//   2  the file cannot be loaded (missing, not a DLL)
-//   3  it has no DllRegisterServer
-//   4  the server reported a failure: one that is not a refusal, or a refusal both ways
-//   5  the machine refused, and the server registered itself for the current user
+// Its answers: self_registration.h.
 // The per-user registration stays: a later machine-wide one by an administrator does not remove
 // it, and for that user it keeps precedence; every later run of that user registers the control
 // for the user again, naming the file that run registers (the administrator's copy in the system
@@ -32,6 +25,8 @@
 // It shows nothing: no error box from the system while the file is loaded.
 #include <windows.h>
 
+#include "vb5stkit/self_registration.h"
+
 namespace {
 
 using EntryFunction = HRESULT(WINAPI*)();
@@ -43,12 +38,7 @@ using RegCreateKeyExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, LPSTR, DWORD,
                                               PHKEY, LPDWORD);
 using RegCloseKeyFunction = LONG(WINAPI*)(HKEY);
 
-constexpr SHORT kRegistered = 0;
-constexpr SHORT kNoPath = 1;
-constexpr SHORT kNotLoaded = 2;
-constexpr SHORT kNoEntry = 3;
-constexpr SHORT kServerFailed = 4;
-constexpr SHORT kRegisteredForUser = 5;
+using namespace vb5stkit;  // the answers
 
 template <typename Function>
 Function Entry(HMODULE module, const char* name) {
@@ -184,7 +174,7 @@ bool HasUserClasses() {
   return (version & 0x80000000u) == 0 && LOBYTE(LOWORD(version)) >= 5;
 }
 
-SHORT Register(EntryFunction register_server) {
+SelfRegistration Register(EntryFunction register_server) {
   // There the server writes to HKEY_CLASSES_ROOT as it is, once, as the setup toolkit always did.
   if (!HasUserClasses()) return SUCCEEDED(CallWithCom(register_server)) ? kRegistered : kServerFailed;
   const SystemLibrary advapi("advapi32.dll");

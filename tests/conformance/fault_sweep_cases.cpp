@@ -17,6 +17,7 @@
 #include "faults/sweep.h"
 #include "start/main.h"
 #include "tests/conformance/machine.h"
+#include "vb5stkit/self_registration.h"
 #include "wrappers/forwarding_platform.h"
 
 namespace conformance {
@@ -84,7 +85,7 @@ class AnsweredCalls final : public wrappers::ForwardingPlatform {
   using ForwardingPlatform::ForwardingPlatform;
   common::Result<std::int16_t> DLLSelfRegister(const platform::AnsiString& path) override {
     common::Result<std::int16_t> answer = inner_.DLLSelfRegister(path);
-    if (answer && (answer.Value() == 0 || answer.Value() == 5)) registered.emplace_back(path.begin(), path.end());
+    if (answer && vb5stkit::RegisteredItself(answer.Value())) registered.emplace_back(path.begin(), path.end());
     return answer;
   }
   common::Outcome StartProcess(const std::u16string& command_line, int window_style) override {

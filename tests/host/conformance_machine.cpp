@@ -5,6 +5,7 @@
 
 #include "tests/conformance/machine.h"
 #include "tests/host/sim_fixture.h"
+#include "vb5stkit/self_registration.h"
 
 namespace conformance {
 namespace {
@@ -73,7 +74,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     }
     for (std::size_t i = registrations; i < machine_.Registrations().size(); ++i) {
       const sim::Registration& registration = machine_.Registrations()[i];
-      if (registration.result == 0 && !registration.for_user) {
+      if (registration.result == vb5stkit::kRegistered && !registration.for_user) {
         run.registered = registration.path;
         run.registered_in = registration.folder;
       }

@@ -4,11 +4,13 @@
 
 #include "tests/conformance/machine.h"
 #include "tests/windows/wine.h"
+#include "vb5stkit/self_registration.h"
 
 namespace tests {
 namespace {
 
 using DLLSelfRegisterFunction = SHORT(WINAPI*)(LPCSTR);
+using namespace vb5stkit;  // its answers
 
 // The system's switch that sends type libraries to the user's classes (Windows 7 and later; Wine
 // has none): a stand-in that the test control sees, handed to the library by its GetProcAddress.
@@ -45,9 +47,9 @@ void HandStandInsTo(HMODULE library) {
   }
 }
 
-// 0 when the file registered itself machine-wide, 5 when the machine refused and it registered
-// itself for the user; a refusal is retried for the user, no other failure. Each call lands in
-// the classes it is made for, whatever HKEY_CLASSES_ROOT showed the process before.
+// Registered machine-wide, or for the user when the machine refused; a refusal is retried for
+// the user, no other failure. Each call lands in the classes it is made for, whatever
+// HKEY_CLASSES_ROOT showed the process before.
 TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
   const HMODULE library = LoadLibraryW(BuildFile(VB5STKIT_DLL).c_str());
   ASSERT_NE(library, nullptr);
@@ -64,21 +66,21 @@ TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
     bool standard_user = false;
     const char16_t* refused_write_answer = u"";  // what the server reports for a refused write
   } cases[] = {
-      {"a self-registering server", ansi(BuildFile(TEST_CONTROL_DLL)), 0},
-      {"no path", "", 1},
-      {"a missing file", "\\missing.ocx", 2},
-      {"a file that is no DLL", "\\text.ocx", 2},
-      {"a DLL without DllRegisterServer", ansi(BuildFile(VB5STKIT_DLL)), 3},
-      {"a server that reports E_ACCESSDENIED", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"80070005"},
-      {"a server that reports E_FAIL", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"80004005"},
-      {"a standard user", ansi(BuildFile(TEST_CONTROL_DLL)), 5, u"", true},
-      {"a standard user, a server that refuses both ways", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"80070005", true},
+      {"a self-registering server", ansi(BuildFile(TEST_CONTROL_DLL)), kRegistered},
+      {"no path", "", kNoPath},
+      {"a missing file", "\\missing.ocx", kNotLoaded},
+      {"a file that is no DLL", "\\text.ocx", kNotLoaded},
+      {"a DLL without DllRegisterServer", ansi(BuildFile(VB5STKIT_DLL)), kNoEntry},
+      {"a server that reports E_ACCESSDENIED", ansi(BuildFile(TEST_CONTROL_DLL)), kServerFailed, u"80070005"},
+      {"a server that reports E_FAIL", ansi(BuildFile(TEST_CONTROL_DLL)), kServerFailed, u"80004005"},
+      {"a standard user", ansi(BuildFile(TEST_CONTROL_DLL)), kRegisteredForUser, u"", true},
+      {"a standard user, a server that refuses both ways", ansi(BuildFile(TEST_CONTROL_DLL)), kServerFailed, u"80070005", true},
       // How servers made with COM's storage, the type library functions, MFC or ATL say "refused".
-      {"STG_E_ACCESSDENIED", ansi(BuildFile(TEST_CONTROL_DLL)), 5, u"", true, u"80030005"},
-      {"TYPE_E_REGISTRYACCESS", ansi(BuildFile(TEST_CONTROL_DLL)), 5, u"", true, u"8002801C"},
-      {"SELFREG_E_TYPELIB", ansi(BuildFile(TEST_CONTROL_DLL)), 5, u"", true, u"80040200"},
-      {"SELFREG_E_CLASS", ansi(BuildFile(TEST_CONTROL_DLL)), 5, u"", true, u"80040201"},
-      {"a refused write answered as E_FAIL is no refusal", ansi(BuildFile(TEST_CONTROL_DLL)), 4, u"", true, u"80004005"},
+      {"STG_E_ACCESSDENIED", ansi(BuildFile(TEST_CONTROL_DLL)), kRegisteredForUser, u"", true, u"80030005"},
+      {"TYPE_E_REGISTRYACCESS", ansi(BuildFile(TEST_CONTROL_DLL)), kRegisteredForUser, u"", true, u"8002801C"},
+      {"SELFREG_E_TYPELIB", ansi(BuildFile(TEST_CONTROL_DLL)), kRegisteredForUser, u"", true, u"80040200"},
+      {"SELFREG_E_CLASS", ansi(BuildFile(TEST_CONTROL_DLL)), kRegisteredForUser, u"", true, u"80040201"},
+      {"a refused write answered as E_FAIL is no refusal", ansi(BuildFile(TEST_CONTROL_DLL)), kServerFailed, u"", true, u"80004005"},
   };
   for (const auto& c : cases) {
     const auto machine = conformance::NewMachine();  // removes what an earlier case registered
@@ -99,14 +101,15 @@ TEST(Vb5stkitTest, RegistersOnlyWhatCanRegisterItself) {
     RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     RegCloseKey(user_classes);
     const std::u16string server = std::u16string(kTestControlKey) + u"\\InprocServer32";
-    EXPECT_EQ(machine->GetClassesValue(server, u"").exists, c.expected == 0)
+    EXPECT_EQ(machine->GetClassesValue(server, u"").exists, c.expected == kRegistered)
         << c.what << ": only the server's own call registers it machine-wide";
-    EXPECT_EQ(machine->GetClassesValue(server, u"", conformance::Classes::kUser).exists, c.expected == 5)
+    EXPECT_EQ(machine->GetClassesValue(server, u"", conformance::Classes::kUser).exists,
+              c.expected == kRegisteredForUser)
         << c.what << ": for the user only when the machine refused";
     EXPECT_FALSE(machine->GetClassesValue(server, u"TypeLibrariesForUser").exists)
         << c.what << ": the machine-wide call sends type libraries to the machine's classes";
     EXPECT_EQ(machine->GetClassesValue(server, u"TypeLibrariesForUser", conformance::Classes::kUser).exists,
-              c.expected == 5)
+              c.expected == kRegisteredForUser)
         << c.what << ": the call for the user sends type libraries to the user's classes";
   }
   FreeLibrary(library);

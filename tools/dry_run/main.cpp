@@ -13,6 +13,7 @@
 #include <string>
 
 #include "common/platform.h"
+#include "vb5stkit/self_registration.h"
 #include "common/text.h"
 #include "common/utf8.h"
 #include "sim/code_page.h"
@@ -58,7 +59,7 @@ void PrintLookups(sim::Machine& machine) {
                 wrappers::ShownLine(common::ToUtf8(open_command)).c_str());
   }
   if (const auto control = sim::RegisteredServer(machine.ClassesRoot())) {
-    std::printf("CLSID\\%s\tthe Flash control\t%s\n", common::ToUtf8(sim::kFlashClassId).c_str(),
+    std::printf("%s\tthe Flash control\t%s\n", common::ToUtf8(vb5stkit::kFlashClassKey).c_str(),
                 wrappers::ShownLine(common::ToUtf8(*control)).c_str());
   }
 }
@@ -142,11 +143,11 @@ void TraceEnvironment(const dry_run::MachineOptions& options) {
 // Where the run's registrations of the control landed, as the trace's last lines.
 void TraceRegistrations(sim::Machine& machine) {
   for (const sim::Registration& registration : machine.Registrations()) {
-    if (registration.result != 0 && !registration.for_user) continue;
+    if (!vb5stkit::RegisteredItself(registration.result)) continue;
     PrintLine("Registered " + common::ToUtf8(registration.path) +
-              (registration.for_user ? " for the current user: HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\"
-                                     : " for every user: HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\") +
-              common::ToUtf8(sim::kFlashClassId) + "\\InprocServer32");
+              (registration.for_user ? " for the current user: HKEY_CURRENT_USER\\Software\\Classes\\"
+                                     : " for every user: HKEY_LOCAL_MACHINE\\Software\\Classes\\") +
+              common::ToUtf8(vb5stkit::kFlashClassKey) + "\\InprocServer32");
   }
 }
 
