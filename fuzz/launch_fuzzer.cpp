@@ -14,6 +14,7 @@
 #include "common/utf8.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
+#include "start/built_options.h"
 #include "start/main.h"
 #include "tests/support/course.h"
 
@@ -51,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   machine.SetCommandLineArgument(common::FromUtf8(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1)));
   {
     const platform::ScopedPlatform installed(machine);
-    mdlMain::Main(mdlMain::kDeliveredOptions);
+    mdlMain::Main(mdlMain::kBuiltOptions);
   }
   if (machine.OpenKeyCount() != 0 || machine.OpenFileCount() != 0) std::abort();
   if (machine.CurrentDrive() != u'D' || machine.FolderOfDrive(u'D') != u"D:\\") std::abort();

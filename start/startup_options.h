@@ -1,6 +1,6 @@
 // What a build of the launcher does at start-up besides opening the document. The options are
-// values that the program's entry hands to Main: the delivered program's are fixed when it is
-// built (start/built_options.h), a test passes its own.
+// values that the program's entry hands to Main: fixed when it is built (start/built_options.h,
+// from the build's TOLOPEN_* options, whose defaults are the delivered program's).
 //
 // A start-up task is named by its routine, not by a flag, so that a build links only the tasks
 // it runs: the file-type registration and the registry writes it rests on are not in the
@@ -26,10 +26,5 @@ struct StartupOptions {
 void InstallFlashControlAtStart(const StartupOptions& options);
 // Registers the course file type ".tv1" ("Tolvex Ubra", opened by "tolDownload.exe").
 void RegisterCourseFileTypeAtStart(const StartupOptions& options);
-
-// The delivered program's options (the build's defaults), and those of a course build that
-// also registers its file type.
-inline constexpr StartupOptions kDeliveredOptions{&InstallFlashControlAtStart, nullptr, {}};
-inline constexpr StartupOptions kFileTypeOptions{&InstallFlashControlAtStart, &RegisterCourseFileTypeAtStart, {}};
 
 }  // namespace mdlMain

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "faults/sweep.h"
+#include "start/built_options.h"
 #include "start/main.h"
 #include "tests/conformance/machine.h"
 #include "vb5stkit/self_registration.h"
@@ -144,7 +145,7 @@ SweptRun RunOnce(const Scenario& scenario, const faults::Plan& plan, const std::
   plan.PlantIn(faulting);
   {
     const platform::ScopedPlatform installed(faulting);
-    mdlMain::Main(scenario.build == Build::kFileType ? mdlMain::kFileTypeOptions : mdlMain::kDeliveredOptions);
+    mdlMain::Main(scenario.build == Build::kFileType ? mdlMain::kBuiltOptionsWithFileType : mdlMain::kBuiltOptions);
   }
   if (spoil) spoil(course, answered);
   SweptRun run{"", faulting.CallLog(), faulting.FaultedCalls(), answered.created, machine.UnderWine()};

@@ -53,7 +53,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
   void Hold(const std::u16string& path) override { machine_.LockFile(path); }
   void HoldForReading(const std::u16string& path) override { machine_.HoldForReading(path); }
   void MakeDisc(const std::u16string& folder, Build build) override {
-    options_ = build == Build::kFileType ? mdlMain::kFileTypeOptions : mdlMain::kDeliveredOptions;
+    options_ = build == Build::kFileType ? mdlMain::kBuiltOptionsWithFileType : mdlMain::kBuiltOptions;
     fs::create_directories(*machine_.HostPath(folder));
     CreateFile(folder + u"\\vb5stkit.dll");
     WriteControl(folder + u"\\tools\\flash\\flash.ocx", tests::kDiscControlSize);

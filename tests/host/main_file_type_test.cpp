@@ -16,7 +16,7 @@ namespace {
 
 class MainFileTypeTest : public SimTest {
  protected:
-  MainFileTypeTest() { options_ = mdlMain::kFileTypeOptions; }
+  MainFileTypeTest() { options_ = mdlMain::kBuiltOptionsWithFileType; }
 };
 
 // The values themselves are in the conformance suite; here, the order of the start-up tasks,

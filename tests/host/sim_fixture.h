@@ -19,6 +19,7 @@
 #include "wrappers/faulting_platform.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
+#include "start/built_options.h"
 #include "start/main.h"
 #include "tests/conformance/machine.h"
 #include "tests/support/course.h"
@@ -101,7 +102,7 @@ class SimMachine {
     return std::find(faults_.CallLog().begin(), faults_.CallLog().end(), operation);
   }
 
-  mdlMain::StartupOptions options_ = mdlMain::kDeliveredOptions;  // what Launch runs with
+  mdlMain::StartupOptions options_ = mdlMain::kBuiltOptions;  // what Launch runs with
   sim::Machine machine_;
   wrappers::FaultingPlatform faults_{machine_};  // plants failures above the machine
   platform::ScopedPlatform installed_{faults_};

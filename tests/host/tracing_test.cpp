@@ -18,7 +18,7 @@ class TracingTest : public SimTest {
     std::vector<std::string> lines;
     wrappers::TracingPlatform tracing(faults_, [&lines](const std::string& line) { lines.push_back(line); });
     const platform::ScopedPlatform installed(tracing);
-    mdlMain::Main(mdlMain::kFileTypeOptions);
+    mdlMain::Main(mdlMain::kBuiltOptionsWithFileType);
     return lines;
   }
 };
