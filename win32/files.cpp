@@ -42,7 +42,7 @@ common::Result<std::int32_t> Win32Platform::FileLength(const std::u16string& pat
     return common::ErrorFromWin32(GetLastError());
   }
   if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return common::NumberedError(common::kFileNotFound);
+    return common::ErrorFromWin32(ERROR_FILE_NOT_FOUND);
   }
   return static_cast<std::int32_t>(data.nFileSizeLow);
 }

@@ -89,7 +89,7 @@ Result<std::u16string> Win32Platform::CurrentFolder() { return ProcessFolder(); 
 
 common::Outcome Win32Platform::ChangeDrive(const std::u16string& path) {
   const char16_t drive = DriveOf(path);
-  if (drive == 0) return common::NumberedError(common::kDeviceUnavailable);
+  if (drive == 0) return common::ErrorFromWin32(ERROR_INVALID_DRIVE);
   const Result<std::u16string> current = ProcessFolder();
   TOLOPEN_RETURN_IF_FAILED(current);
   if (drive == DriveOf(current.Value())) return {};
@@ -97,20 +97,20 @@ common::Outcome Win32Platform::ChangeDrive(const std::u16string& path) {
   if (!Kernel32().SetCurrentDirectoryW(Wide(target))) {
     // A remembered folder that is gone: the drive's root, as the shell does.
     target = std::u16string(1, drive) + u":\\";
-    if (!Kernel32().SetCurrentDirectoryW(Wide(target))) return common::NumberedError(common::kDeviceUnavailable);
+    if (!Kernel32().SetCurrentDirectoryW(Wide(target))) return common::ErrorFromWin32(ERROR_INVALID_DRIVE);
   }
   Remember(current.Value());
   return {};
 }
 
 common::Outcome Win32Platform::ChangeFolder(const std::u16string& path) {
-  if (path.empty()) return common::NumberedError(common::kPathNotFound);
+  if (path.empty()) return common::ErrorFromWin32(ERROR_PATH_NOT_FOUND);
   const Result<std::u16string> full = FullPath(path);
   TOLOPEN_RETURN_IF_FAILED(full);
   const std::u16string folder = WithoutTrailingBackslash(full.Value());
   const DWORD attributes = Kernel32().GetFileAttributesW(Wide(folder));
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    return common::NumberedError(common::kPathNotFound);
+    return common::ErrorFromWin32(ERROR_PATH_NOT_FOUND);
   }
   const char16_t drive = DriveOf(folder);
   if (drive != 0) {
