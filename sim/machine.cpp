@@ -122,9 +122,7 @@ common::Result<std::u16string> Machine::CommandLineArgument() {
 }
 
 common::Result<std::u16string> Machine::ProgramFolder() {
-  std::u16string folder = program_path_.substr(0, program_path_.rfind(u'\\'));
-  if (folder.size() == 2 && folder[1] == u':') folder += u'\\';
-  return folder;
+  return ParentOf(program_path_);
 }
 
 platform::Status Machine::FindProgram(const std::u16string& command_line) const {
@@ -140,7 +138,6 @@ platform::Status Machine::FindProgram(const std::u16string& command_line) const 
     }
   }
 
-  const std::u16string program_folder = program_path_.substr(0, program_path_.rfind(u'\\'));
   for (std::u16string name : candidates) {
     if (Extension(name).empty()) name += u".exe";
     std::u16string full;
@@ -162,8 +159,8 @@ std::vector<std::u16string> Machine::ProgramSearchFolders() const {
   // then each folder of PATH.
   std::u16string system = system_folder_;
   while (system.size() > 3 && system.back() == u'\\') system.pop_back();
-  const std::u16string windows = system.substr(0, std::max<std::size_t>(system.rfind(u'\\'), 2));
-  std::vector<std::u16string> folders = {program_path_.substr(0, program_path_.rfind(u'\\')),
+  const std::u16string windows = ParentOf(system);
+  std::vector<std::u16string> folders = {ParentOf(program_path_),
                                          FolderOfDrive(current_drive_), system, windows + u"\\SYSTEM", windows};
   if (const auto path = environment_.find(FoldCase(std::u16string(u"PATH"))); path != environment_.end()) {
     const std::u16string& list = path->second.second;

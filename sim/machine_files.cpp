@@ -48,12 +48,12 @@ platform::Status CopyBytes(const std::string& from, const std::string& to) {
 
 std::u16string Root(char16_t drive) { return std::u16string(1, drive) + u":\\"; }
 
+}  // namespace
+
 std::u16string ParentOf(const std::u16string& full) {
   const std::size_t slash = full.rfind(u'\\');
   return slash <= 2 ? full.substr(0, 3) : full.substr(0, slash);
 }
-
-}  // namespace
 
 void Machine::SetCurrentFolder(const std::u16string& path) {
   current_drive_ = FoldCase(path[0]);

@@ -17,6 +17,10 @@ inline common::NumberedError Failure(platform::Status status) {
   return common::ErrorFromWin32(static_cast<std::uint32_t>(status));
 }
 
+// The folder a full path lies in: up to its last "\", a drive root keeping its own ("D:\"). The
+// program's folder, the Windows folder above the system folder, a file's folder.
+std::u16string ParentOf(const std::u16string& full);
+
 // The names of a path below its drive, with "." dropped and ".." taking its parent's place.
 std::vector<std::u16string> NormalizedNames(const std::u16string& path);
 

@@ -175,7 +175,7 @@ bool Machine::WriteServerKey(const std::u16string& file, bool for_user) {
 common::Result<std::int16_t> Machine::DLLSelfRegister(const platform::AnsiString& path) {
   const std::u16string name = DecodeWindows1252(std::string_view(path.c_str()));
   // The library is found beside the program or in the system folder.
-  const std::u16string program_folder = program_path_.substr(0, program_path_.rfind(u'\\'));
+  const std::u16string program_folder = ParentOf(program_path_);
   if (!IsFile(program_folder + u"\\vb5stkit.dll") && !IsFile(system_folder_ + u"\\vb5stkit.dll")) {
     return common::NumberedError(common::kErrorInLoadingDll);
   }

@@ -1,11 +1,11 @@
 #include "tools/dry_run/machine_folder.h"
 
-#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <map>
 
 #include "common/utf8.h"
+#include "sim/machine_helpers.h"
 
 namespace dry_run {
 
@@ -13,10 +13,9 @@ namespace fs = std::filesystem;
 
 // The environment a Windows machine with this system folder has, as the trace states it.
 std::vector<std::pair<std::u16string, std::u16string>> DerivedEnvironment(const std::u16string& system_folder) {
-  std::u16string root = system_folder;
-  while (root.size() > 3 && root.back() == u'\\') root.pop_back();
-  root = root.substr(0, std::max<std::size_t>(root.rfind(u'\\'), 3));
-  if (root.size() > 3 && root.back() == u'\\') root.pop_back();
+  std::u16string system = system_folder;
+  while (system.size() > 3 && system.back() == u'\\') system.pop_back();
+  const std::u16string root = sim::ParentOf(system);
   const std::u16string drive = system_folder.substr(0, 2);
   return {{u"SystemRoot", root},
           {u"windir", root},
@@ -31,9 +30,8 @@ std::string RegistryFilePath(const MachineOptions& options) {
 }
 
 common::Result<RegistryFile> SetUpMachine(MachineOptions& options, sim::Machine& machine) {
-  if (options.current_folder.empty()) {
-    options.current_folder = options.program.substr(0, options.program.rfind(u'\\') + 1);
-  }
+  const std::u16string program_folder = options.program.substr(0, options.program.rfind(u'\\') + 1);
+  if (options.current_folder.empty()) options.current_folder = program_folder;
   std::error_code error;
   if (!fs::is_directory(options.folder, error)) {
     return FileProblem("the machine folder '" + options.folder + "' " +
@@ -74,7 +72,7 @@ common::Result<RegistryFile> SetUpMachine(MachineOptions& options, sim::Machine&
     std::u16string folder;
     bool must_exist;  // the system folder may still be made by the run
   } places[] = {
-      {"--program", options.program.substr(0, options.program.rfind(u'\\') + 1), true},
+      {"--program", program_folder, true},
       {"--current-folder", options.current_folder, true},
       {options.system_folder_given ? "--system-folder" : "the system folder (--system-folder's default)",
        options.system_folder, false},
