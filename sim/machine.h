@@ -2,9 +2,11 @@
 // dry-run tool: the registry's HKEY_CLASSES_ROOT, drives mapped to host folders, the running
 // program, the ANSI code page (Windows-1252), the environment, and what the run started.
 //
-// The machine only answers calls, as the Windows it models would: the conformance suite holds it
-// to the Win32 backend under Wine. Everything else stands around it as a wrapper or a user of its
-// public interface: planted faults and the call log (wrappers/faulting_platform.h), the trace
+// The machine answers calls, as the Windows it models would: the conformance suite holds it to
+// the Win32 backend under Wine. Besides its state it keeps what Windows would leave no trace of
+// but the tests and the dry run read: the processes it started, the registrations it played,
+// each key creation's parameters and the access each open asked for. Everything else stands
+// around it as a wrapper or a user of its public interface: planted faults and the call log (wrappers/faulting_platform.h), the trace
 // (wrappers/tracing_platform.h), and the dry run's registry files and change journal (tools/dry_run/).
 #pragma once
 
