@@ -7,6 +7,7 @@
 #include "common/platform.h"
 #include "common/text.h"
 #include "sim/code_page.h"
+#include "sim/registry_tree.h"
 
 namespace sim {
 
@@ -20,6 +21,11 @@ inline common::NumberedError Failure(platform::Status status) {
 // The folder a full path lies in: up to its last "\", a drive root keeping its own ("D:\"). The
 // program's folder, the Windows folder above the system folder, a file's folder.
 std::u16string ParentOf(const std::u16string& full);
+
+// The key at `names` below `node`, with every missing key created (with `key_class`); whether
+// any was created, where `any_created` is given.
+RegistryNode& CreatePath(RegistryNode& node, const std::vector<std::u16string>& names,
+                         const std::u16string& key_class, bool* any_created);
 
 // The names of a path below its drive, with "." dropped and ".." taking its parent's place.
 std::vector<std::u16string> NormalizedNames(const std::u16string& path);

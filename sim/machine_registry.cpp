@@ -1,13 +1,9 @@
 // The simulated machine's registry: HKEY_CLASSES_ROOT as Windows merges it (the user's classes,
-// HKEY_CURRENT_USER\Software\Classes, over the machine's), HKEY_CURRENT_USER, and what a COM
-// server's self-registration writes there.
-#include <fstream>
-
+// HKEY_CURRENT_USER\Software\Classes, over the machine's) and HKEY_CURRENT_USER.
 #include "common/numbered_error.h"
 #include "sim/code_page.h"
 #include "sim/machine.h"
 #include "sim/machine_helpers.h"
-#include "vb5stkit/self_registration.h"
 
 namespace sim {
 namespace {
@@ -25,8 +21,8 @@ RegistryNode* Walk(RegistryNode* node, const std::vector<std::u16string>& names)
   return node;
 }
 
-// The key at `names` below `node`, with every missing key created (with `key_class`); whether
-// any was created.
+}  // namespace
+
 RegistryNode& CreatePath(RegistryNode& node, const std::vector<std::u16string>& names,
                          const std::u16string& key_class, bool* any_created) {
   RegistryNode* level = &node;
@@ -37,24 +33,6 @@ RegistryNode& CreatePath(RegistryNode& node, const std::vector<std::u16string>& 
     if (any_created != nullptr) *any_created = *any_created || created;
   }
   return *level;
-}
-
-// The Flash control's class key below a classes root.
-const std::vector<std::u16string> kServerKey = [] {
-  std::vector<std::u16string> path = SplitKeyPath(vb5stkit::kFlashClassKey);
-  path.push_back(u"InprocServer32");
-  return path;
-}();
-using vb5stkit::kRegistered, vb5stkit::kServerFailed, vb5stkit::kRegisteredForUser;  // the answers it plays
-
-}  // namespace
-
-std::optional<std::u16string> RegisteredServer(RegistryNode& classes) {
-  const RegistryNode* key = classes.Find(kServerKey);
-  const RegistryValue* file = key == nullptr ? nullptr : key->FindValue(u"");
-  if (file == nullptr) return std::nullopt;
-  const std::string bytes(file->data.begin(), file->data.end());
-  return DecodeWindows1252(bytes.substr(0, bytes.find('\0')));
 }
 
 RegistryNode& Machine::UserClasses() {
@@ -156,51 +134,6 @@ common::Result<platform::Status> Machine::RegSetValueExA(platform::KeyHandle key
   if (open == open_keys_.end()) return platform::kERROR_INVALID_HANDLE;
   open->second.node->SetValue({name, type, std::vector<std::uint8_t>(data, data + count)});
   return platform::kSuccess;
-}
-
-// What the Flash control's DllRegisterServer writes: its class key, naming the file, below
-// HKEY_CLASSES_ROOT as vb5stkit.dll overrides it for the call: the machine's classes, or the
-// user's when `for_user`. False when the machine refuses the write.
-bool Machine::WriteServerKey(const std::u16string& file, bool for_user) {
-  if (limited_user_ && !for_user) return false;
-  const std::string path = EncodeWindows1252(file);
-  std::vector<std::uint8_t> data(path.begin(), path.end());
-  data.push_back(0);
-  RegistryNode& classes = for_user ? UserClasses() : classes_root_;
-  CreatePath(classes, kServerKey, u"", nullptr)
-      .SetValue({u"", platform::kRegSz, std::move(data)});
-  return true;
-}
-
-common::Result<std::int16_t> Machine::DLLSelfRegister(const platform::AnsiString& path) {
-  const std::u16string name = DecodeWindows1252(std::string_view(path.c_str()));
-  // The library is found beside the program or in the system folder.
-  const std::u16string program_folder = ParentOf(program_path_);
-  if (!IsFile(program_folder + u"\\vb5stkit.dll") && !IsFile(system_folder_ + u"\\vb5stkit.dll")) {
-    return common::NumberedError(common::kErrorInLoadingDll);
-  }
-  // As vb5stkit.dll answers: 1 for no path, 2 for a file that cannot be loaded as a library (a
-  // library image begins with "MZ"); a library is the control, and registers itself.
-  std::u16string full;
-  std::int16_t result = name.empty() ? 1 : 2;
-  bool for_user = false;
-  if (!name.empty() && Resolve(name, &full) == platform::kSuccess &&
-      ReadableFileStatus(full) == platform::kSuccess) {
-    char image[2] = {};
-    std::ifstream(*HostPath(full), std::ios::binary).read(image, 2);
-    if (image[0] == 'M' && image[1] == 'Z') {
-      if (server_refuses_) {
-        result = kServerFailed;
-      } else if (WriteServerKey(full, false)) {
-        result = kRegistered;
-      } else {
-        for_user = WriteServerKey(full, true);  // the machine refused: again, for the user
-        result = for_user ? kRegisteredForUser : kServerFailed;
-      }
-    }
-  }
-  registrations_.push_back({name, result, FolderOfDrive(current_drive_), for_user});
-  return result;
 }
 
 }  // namespace sim
