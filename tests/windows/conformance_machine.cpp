@@ -35,10 +35,12 @@ DWORD RunAndWait(const std::wstring& program, const std::wstring& argument, cons
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &process)) {
-    return static_cast<DWORD>(-1);
-  }
+  const auto start = [&] {
+    return CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &process);
+  };
+  // Wine, loaded by the suite's thousands of starts, has been seen to refuse one for a moment.
+  if (!start() && (Sleep(200), !start())) return static_cast<DWORD>(-1);
   // Under emulation (the lane of the delivered 32-bit files) a run takes a minute or more.
   const char* timeout = std::getenv("TOLOPEN_LAUNCH_TIMEOUT_S");
   WaitForSingleObject(process.hProcess, 1000u * static_cast<DWORD>(timeout != nullptr ? std::atoi(timeout) : 30));
