@@ -92,7 +92,8 @@ SweepCounts Sweep(const std::vector<Operation>& baseline, const PairWindow& pair
       // Every pair in the window: the second fault at every later call of this run up to the end
       // of its own window, with the first failure its operation can have.
       const std::vector<CallIdentity> identities = Identities(log);
-      for (long j = k + 1; j <= pairs_within(log).second; ++j) {
+      const long own_window_end = pairs_within(log).second;
+      for (long j = k + 1; j <= own_window_end; ++j) {
         const Plan pair{{{k, status}, {j, RealFailures(log[j - 1]).front()}}};
         if (faulted.insert(identities[j - 1]).second) ++counts.fallback_calls;
         reached.push_back({pair, run(pair)});

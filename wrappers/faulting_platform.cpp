@@ -1,5 +1,7 @@
 #include "wrappers/faulting_platform.h"
 
+#include <algorithm>
+
 namespace wrappers {
 
 std::optional<platform::Status> FaultingPlatform::Enter(platform::Operation operation) {
@@ -16,6 +18,14 @@ std::optional<platform::Status> FaultingPlatform::Enter(platform::Operation oper
   }
   if (status) faulted_calls_.push_back(call);
   return status;
+}
+
+long FirstCall(const std::vector<platform::Operation>& log, platform::Operation operation) {
+  return static_cast<long>(std::find(log.begin(), log.end(), operation) - log.begin()) + 1;
+}
+
+long LastCall(const std::vector<platform::Operation>& log, platform::Operation operation) {
+  return static_cast<long>(log.rend() - std::find(log.rbegin(), log.rend(), operation));
 }
 
 }  // namespace wrappers

@@ -102,4 +102,9 @@ class FaultingPlatform final : public platform::Platform {
   int calls_of_[static_cast<int>(platform::Operation::kCount)] = {};
 };
 
+// The number (from 1) of the first call of `operation` in a call log (one past its end when there
+// is none), and of the last (0 when there is none).
+long FirstCall(const std::vector<platform::Operation>& log, platform::Operation operation);
+long LastCall(const std::vector<platform::Operation>& log, platform::Operation operation);
+
 }  // namespace wrappers

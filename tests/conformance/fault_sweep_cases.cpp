@@ -25,13 +25,8 @@ namespace conformance {
 namespace {
 
 using platform::Operation;
-
-long FirstCall(const std::vector<Operation>& log, Operation operation) {
-  return static_cast<long>(std::find(log.begin(), log.end(), operation) - log.begin()) + 1;
-}
-long LastCall(const std::vector<Operation>& log, Operation operation) {
-  return static_cast<long>(log.rend() - std::find(log.rbegin(), log.rend(), operation));
-}
+using wrappers::FirstCall;
+using wrappers::LastCall;
 
 // The launcher's shape, as its calls show it. The control's installation path runs from the
 // system folder's lookup to the last registration; the two registry lookups from after the
@@ -90,11 +85,7 @@ class AnsweredCalls final : public wrappers::ForwardingPlatform {
     return answer;
   }
   common::Outcome StartProcess(const std::u16string& command_line, int window_style) override {
-    common::Outcome started = inner_.StartProcess(command_line, window_style);
-    // Wine, loaded by the sweep's thousands of starts, has been seen to refuse one for a moment;
-    // a start the machine refuses for the launcher's sake (a command naming no program) fails
-    // again. A planted fault never reaches this far.
-    if (!started) started = inner_.StartProcess(command_line, window_style);
+    const common::Outcome started = inner_.StartProcess(command_line, window_style);
     starts += started ? 1 : 0;
     start_answer = common::ErrorNumberOf(started);
     return started;

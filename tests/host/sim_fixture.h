@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -97,10 +96,8 @@ class SimMachine {
     EXPECT_EQ(started.back().window_style, 1);
     return common::ToUtf8(started.back().command_line);
   }
-  // Where the run first calls an operation (the log's end when it never does).
-  std::vector<platform::Operation>::const_iterator FirstCall(platform::Operation operation) const {
-    return std::find(faults_.CallLog().begin(), faults_.CallLog().end(), operation);
-  }
+  // Where the run first calls an operation (past the log's end when it never does).
+  long FirstCall(platform::Operation operation) const { return wrappers::FirstCall(faults_.CallLog(), operation); }
 
   mdlMain::StartupOptions options_ = mdlMain::kBuiltOptions;  // what Launch runs with
   sim::Machine machine_;

@@ -35,12 +35,12 @@ DWORD RunAndWait(const std::wstring& program, const std::wstring& argument, cons
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  const auto start = [&] {
-    return CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &process);
-  };
-  // Wine, loaded by the suite's thousands of starts, has been seen to refuse one for a moment.
-  if (!start() && (Sleep(200), !start())) return static_cast<DWORD>(-1);
+  if (!StartedOnceMore([&] {
+        return CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &process);
+      })) {
+    return static_cast<DWORD>(-1);
+  }
   // Under emulation (the lane of the delivered 32-bit files) a run takes a minute or more.
   const char* timeout = std::getenv("TOLOPEN_LAUNCH_TIMEOUT_S");
   WaitForSingleObject(process.hProcess, 1000u * static_cast<DWORD>(timeout != nullptr ? std::atoi(timeout) : 30));
@@ -142,13 +142,16 @@ const char16_t* const kOwnKeys[] = {u"TolOpenTest.Conformance", u"TolOpenTest.Mi
                                     u".tolopentest", u".tv1", u"Tolvex Ubra", tests::kTestControlKey};
 
 // The launcher as it runs from a disc, its routines in this process: its folder is the disc's,
-// its argument the document.
+// its argument the document; a start that Wine refuses for a moment is tried once more.
 class ProgramOnDisc final : public wrappers::ForwardingPlatform {
  public:
   ProgramOnDisc(platform::Platform& inner, std::u16string folder, std::u16string argument)
       : wrappers::ForwardingPlatform(inner), folder_(std::move(folder)), argument_(std::move(argument)) {}
   common::Result<std::u16string> CommandLineArgument() override { return argument_; }
   common::Result<std::u16string> ProgramFolder() override { return folder_; }
+  common::Outcome StartProcess(const std::u16string& command_line, int window_style) override {
+    return tests::StartedOnceMore([&] { return inner_.StartProcess(command_line, window_style); });
+  }
 
  private:
   const std::u16string folder_;

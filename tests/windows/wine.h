@@ -11,6 +11,18 @@ namespace tests {
 // A Windows path for a file of the build; Wine shows the host's "/" as drive Z:.
 std::wstring BuildFile(const char* host_path);
 
+// A start of a program, tried once more a moment later when Wine refuses it: loaded by the
+// suite's thousands of starts, it has been seen to refuse one for a moment.
+template <typename Start>
+auto StartedOnceMore(const Start& start) {
+  auto started = start();
+  if (!started) {
+    Sleep(200);
+    started = start();
+  }
+  return started;
+}
+
 // Runs a program with an argument text, in a current folder (the caller's when empty), and
 // waits for it to end; returns its exit code.
 DWORD RunAndWait(const std::wstring& program, const std::wstring& argument,
