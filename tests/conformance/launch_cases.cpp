@@ -49,12 +49,16 @@ TEST(ConformanceLaunch, TheViewerReceivesTheDocument) {
   }
 }
 
+// Windows finds a program named without a folder where CreateProcess looks (the launcher's
+// folder first), adds ".exe" to a name without an extension, and judges a file by its content.
 TEST(ConformanceLaunch, KindsOfOpenCommand) {
   const struct {
     const char* what;
     std::uint32_t type;
     std::u16string command;
-    std::u16string expected;  // "" when no viewer starts
+    std::u16string expected;         // "" when no viewer starts
+    const char16_t* place = u"";     // where a file is put beforehand
+    bool is_program = true;          // a copy of the viewer, else a text file
   } cases[] = {
       {"appended after one space", 1, u"\"{viewer}\" -nohome", u"\"{viewer}\" -nohome {disc}\\page.tolopentest"},
       {"%1 is replaced", 1, u"\"{viewer}\" \"%1\" -x", u"\"{viewer}\" \"{disc}\\page.tolopentest\" -x"},
@@ -64,10 +68,19 @@ TEST(ConformanceLaunch, KindsOfOpenCommand) {
       {"a viewer that does not exist", 1, u"C:\\tolopen-gone.exe", u""},
       {"a command that begins with a blank names no program", 1, u" \"{viewer}\"", u""},
       {"binary data is no command", 3, u"\"{viewer}\"", u""},
+      {"a program named .scr", 1, u"{disc}\\v\\recview.scr %1", u"{disc}\\v\\recview.scr {disc}\\page.tolopentest",
+       u"{disc}\\v\\recview.scr"},
+      {"a text file named .exe", 1, u"{disc}\\v\\text.exe %1", u"", u"{disc}\\v\\text.exe", false},
+      {"a name without a folder, in the launcher's folder", 1, u"recview.exe %1",
+       u"recview.exe {disc}\\page.tolopentest", u"{disc}\\recview.exe"},
+      {"a name without .exe", 1, u"recview %1", u"recview {disc}\\page.tolopentest", u"{disc}\\recview.exe"},
+      {"a text file found by its name", 1, u"recview.exe %1", u"", u"{disc}\\recview.exe", false},
   };
   for (const auto& c : cases) {
     Course course;
     course.machine->SetEnvironment(u"TOLOPEN_VIEWER", course.machine->Viewer());
+    const std::u16string place = course.Expected(c.place);
+    if (!place.empty()) c.is_program ? course.machine->CopyViewer(place) : course.machine->WriteFile(place, 64);
     course.RegisterCommand(c.type, c.command);
     const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest", !c.expected.empty());
     EXPECT_EQ(Show(run.viewer_command_line), Show(course.Expected(c.expected))) << c.what;
@@ -82,34 +95,6 @@ TEST(ConformanceLaunch, KindsOfOpenCommand) {
   EXPECT_EQ(Show(mine.machine->Launch(mine.disc, u"page.tolopentest").viewer_command_line),
             Show(mine.Expected(u"\"{viewer}\" " + chosen + u" {disc}\\page.tolopentest")))
       << "the user's own command is the one that runs";
-}
-
-// Windows finds a program named without a folder where CreateProcess looks (the launcher's
-// folder first), adds ".exe" to a name without an extension, and judges a file by its content.
-TEST(ConformanceLaunch, TheProgramCreateProcessStarts) {
-  const struct {
-    const char* what;
-    std::u16string place;  // where a file is put
-    bool is_program;       // a copy of the viewer, else a text file
-    std::u16string command;
-    bool starts;
-  } cases[] = {
-      {"a program named .scr", u"{disc}\\v\\recview.scr", true, u"{disc}\\v\\recview.scr %1", true},
-      {"a text file named .exe", u"{disc}\\v\\text.exe", false, u"{disc}\\v\\text.exe %1", false},
-      {"a name without a folder, in the launcher's folder", u"{disc}\\recview.exe", true, u"recview.exe %1", true},
-      {"a name without .exe", u"{disc}\\recview.exe", true, u"recview %1", true},
-      {"a text file found by its name", u"{disc}\\recview.exe", false, u"recview.exe %1", false},
-  };
-  for (const auto& c : cases) {
-    Course course;
-    const std::u16string place = course.Expected(c.place);
-    c.is_program ? course.machine->CopyViewer(place) : course.machine->WriteFile(place, 64);
-    course.RegisterCommand(1, c.command);
-    const LaunchOutcome run = course.machine->Launch(course.disc, u"page.tolopentest", c.starts);
-    const std::u16string document = course.Expected(u"{disc}\\page.tolopentest");
-    EXPECT_EQ(Show(run.viewer_command_line), c.starts ? Show(course.Expected(c.command.substr(0, c.command.size() - 2)) + document) : "")
-        << c.what;
-  }
 }
 
 // On every Windows a course disc meets: the launcher told each version in turn.
