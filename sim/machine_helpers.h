@@ -22,11 +22,6 @@ inline common::NumberedError Failure(platform::Status status) {
 // program's folder, the Windows folder above the system folder, a file's folder.
 std::u16string ParentOf(const std::u16string& full);
 
-// The key at `names` below `node`, with every missing key created (with `key_class`); whether
-// any was created, where `any_created` is given.
-RegistryNode& CreatePath(RegistryNode& node, const std::vector<std::u16string>& names,
-                         const std::u16string& key_class, bool* any_created);
-
 // The names of a path below its drive, with "." dropped and ".." taking its parent's place.
 std::vector<std::u16string> NormalizedNames(const std::u16string& path);
 

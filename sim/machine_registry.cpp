@@ -23,20 +23,8 @@ RegistryNode* Walk(RegistryNode* node, const std::vector<std::u16string>& names)
 
 }  // namespace
 
-RegistryNode& CreatePath(RegistryNode& node, const std::vector<std::u16string>& names,
-                         const std::u16string& key_class, bool* any_created) {
-  RegistryNode* level = &node;
-  for (const std::u16string& name : names) {
-    bool created = false;
-    level = &level->CreateSubkey(name, &created);
-    if (created) level->SetKeyClass(key_class);
-    if (any_created != nullptr) *any_created = *any_created || created;
-  }
-  return *level;
-}
-
 RegistryNode& Machine::UserClasses() {
-  return CreatePath(current_user_, {u"Software", u"Classes"}, u"", nullptr);
+  return CreatePath(current_user_, {u"Software", u"Classes"});
 }
 
 RegistryNode* Machine::UserClassesIfAny() { return Walk(&current_user_, {u"Software", u"Classes"}); }

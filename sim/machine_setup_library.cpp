@@ -38,7 +38,7 @@ bool Machine::WriteServerKey(const std::u16string& file, bool for_user) {
   std::vector<std::uint8_t> data(path.begin(), path.end());
   data.push_back(0);
   RegistryNode& classes = for_user ? UserClasses() : classes_root_;
-  CreatePath(classes, kServerKey, u"", nullptr)
+  CreatePath(classes, kServerKey)
       .SetValue({u"", platform::kRegSz, std::move(data)});
   return true;
 }

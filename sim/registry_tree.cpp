@@ -63,6 +63,18 @@ void RegistryNode::Overlay(RegistryNode&& overlay) {
   }
 }
 
+RegistryNode& CreatePath(RegistryNode& node, const std::vector<std::u16string>& names,
+                         const std::u16string& key_class, bool* any_created) {
+  RegistryNode* level = &node;
+  for (const std::u16string& name : names) {
+    bool created = false;
+    level = &level->CreateSubkey(name, &created);
+    if (created) level->SetKeyClass(key_class);
+    if (any_created != nullptr) *any_created = *any_created || created;
+  }
+  return *level;
+}
+
 std::vector<std::u16string> SplitKeyPath(const std::u16string& path) {
   std::vector<std::u16string> names;
   std::size_t start = 0;

@@ -51,6 +51,11 @@ class RegistryNode {
   std::map<std::u16string, RegistryValue> values_;
 };
 
+// The key at `names` below `node`, with every missing key created (with `key_class`); whether
+// any was created, where `any_created` is given.
+RegistryNode& CreatePath(RegistryNode& node, const std::vector<std::u16string>& names,
+                         const std::u16string& key_class = u"", bool* any_created = nullptr);
+
 // The names of a key path; empty names ("\" at either end, or doubled) are skipped, as the
 // registry does when it opens a key.
 std::vector<std::u16string> SplitKeyPath(const std::u16string& path);

@@ -31,7 +31,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
   void SetClassesValue(const std::u16string& key, const std::u16string& name, std::uint32_t type,
                        const std::string& data, Classes whose) override {
     SetValue(key, name, type, std::vector<std::uint8_t>(data.begin(), data.end()),
-             whose == Classes::kMachine ? machine_.ClassesRoot() : machine_.UserClasses());
+             whose == Classes::kMachine ? &machine_.ClassesRoot() : &machine_.UserClasses());
   }
   void SetEnvironment(const std::u16string& name, const std::u16string& value) override {
     machine_.SetEnvironmentVariable(name, value);

@@ -281,23 +281,21 @@ for file in tolOpen.exe vb5stkit.dll; do
 done
 disc_before=$(fingerprint "$work/signed/disc")
 image_before=$(md5sum <"$work/signed/disc.iso")
-signing_refused "a signing file that is not there" 2 "the signing file '$certificates/none.p12' does not exist" \
-  --sign "$certificates/none.p12" --sign-password-file "$certificates/password"
-signing_refused "a wrong password" 2 "the password does not open the signing file" \
-  --sign "$certificates/Course.p12" --sign-password-file "$certificates/wrong"
-signing_refused "an expired certificate" 2 "has expired" \
-  --sign "$certificates/Expired.p12" --sign-password-file "$certificates/password"
-signing_refused "a certificate not for code signing" 2 "is not for code signing" \
-  --sign "$certificates/Server.p12" --sign-password-file "$certificates/password"
-signing_refused "a signing file without its private key" 2 "the signing file '$certificates/NoKey.p12' holds no private key" \
-  --sign "$certificates/NoKey.p12" --sign-password-file "$certificates/password"
-signing_refused "a certificate that chains to no root this machine trusts" 1 "does not verify against the certificate's chain" \
-  --sign "$certificates/NoChain.p12" --sign-password-file "$certificates/password"
+# WHAT|STATUS|MESSAGE|SIGNING FILE|PASSWORD FILE|MORE ARGUMENTS: a refusal that replaces nothing.
+while IFS='|' read -r what status message p12 password more; do
+  signing_refused "$what" "$status" "$message" --sign "$certificates/$p12" --sign-password-file "$certificates/$password" $more </dev/null
+done <<ROWS
+a signing file that is not there|2|the signing file '$certificates/none.p12' does not exist|none.p12|password|
+a wrong password|2|the password does not open the signing file|Course.p12|wrong|
+an expired certificate|2|has expired|Expired.p12|password|
+a certificate not for code signing|2|is not for code signing|Server.p12|password|
+a signing file without its private key|2|the signing file '$certificates/NoKey.p12' holds no private key|NoKey.p12|password|
+a certificate that chains to no root this machine trusts|1|does not verify against the certificate's chain|NoChain.p12|password|
+a timestamp server that does not answer|1|the timestamp server 'http://127.0.0.1:9/' did not answer|Course.p12|password|--timestamp http://127.0.0.1:9/
+ROWS
 SSL_CERT_FILE=$certificates/root.pem made "a certificate whose root only the machine's roots hold is made" \
   --course "$sample" --control "$work/control.ocx" --disc "$work/roots/disc" \
   --sign "$certificates/NoChain.p12" --sign-password-file "$certificates/password"
-signing_refused "a timestamp server that does not answer" 1 "the timestamp server 'http://127.0.0.1:9/' did not answer" \
-  --sign "$certificates/Course.p12" --sign-password-file "$certificates/password" --timestamp http://127.0.0.1:9/
 check "no signing folder is left, also after a refusal (the password is in it)" test -z "$(ls -A "$TMPDIR")"
 
 report

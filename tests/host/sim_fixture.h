@@ -45,14 +45,9 @@ class SimMachine {
 
   // A value of the machine's classes (or of `classes`), creating its key.
   void SetValue(const std::u16string& key_path, const std::u16string& name, std::uint32_t type,
-                std::vector<std::uint8_t> data, sim::RegistryNode& classes) {
-    sim::RegistryNode* node = &classes;
-    for (const std::u16string& key : sim::SplitKeyPath(key_path)) node = &node->CreateSubkey(key);
-    node->SetValue({name, type, std::move(data)});
-  }
-  void SetValue(const std::u16string& key_path, const std::u16string& name, std::uint32_t type,
-                std::vector<std::uint8_t> data) {
-    SetValue(key_path, name, type, std::move(data), machine_.ClassesRoot());
+                std::vector<std::uint8_t> data, sim::RegistryNode* classes = nullptr) {
+    sim::CreatePath(classes != nullptr ? *classes : machine_.ClassesRoot(), sim::SplitKeyPath(key_path))
+        .SetValue({name, type, std::move(data)});
   }
   void SetText(const std::u16string& key_path, const std::u16string& text) { tests::SetText(machine_, key_path, text); }
   // A file on a mapped drive, given by its Windows path.

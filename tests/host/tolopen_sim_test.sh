@@ -18,10 +18,14 @@ expect_refusal() {
   check "$what: says '$message'" grep -qF -- "$message" "$work/err"
 }
 
-cp -r "$examples/machine" "$work/m"
-mkdir -p "$work/m/d/tools/flash"
-printf MZ >"$work/m/d/tools/flash/flash.ocx"  # the disc's control: a stand-in that begins as a library does
-truncate -s 409600 "$work/m/d/tools/flash/flash.ocx"
+fresh() {  # a new copy of the sample machine in $work/$1, with the disc's control (it begins as a library does)
+  rm -rf "${work:?}/$1"
+  cp -r "$examples/machine" "$work/$1"
+  mkdir -p "$work/$1/d/tools/flash"
+  printf MZ >"$work/$1/d/tools/flash/flash.ocx"
+  truncate -s 409600 "$work/$1/d/tools/flash/flash.ocx"
+}
+fresh m
 cp "$work/m/registry.reg" "$work/registry-before.reg"
 "$tool" --machine "$work/m" >"$work/out" 2>&1
 check "a run on the sample machine succeeds" test $? -eq 0
@@ -39,8 +43,7 @@ check "and says where it landed" grep -qF 'Registered C:\WINDOWS\SYSTEM\macromed
 
 # A standard user: the system folder refuses the copy, the machine's classes the registration,
 # and the control on the disc registers itself for the user.
-cp -r "$examples/machine" "$work/standard"
-cp -r "$work/m/d/tools" "$work/standard/d/"
+fresh standard
 "$tool" --machine "$work/standard" --standard-user >"$work/out" 2>&1
 check "a standard user's run succeeds" test $? -eq 0
 check "a standard user cannot make the system folder's macromed" test ! -e "$work/standard/c/WINDOWS/SYSTEM/macromed"
@@ -129,12 +132,6 @@ mkdir -p "$work/empty"
 expect_refusal "machine without registry.reg" "registry.reg: cannot be read" --machine "$work/empty"
 
 # Nothing outside the machine folder is read or written, through any link.
-fresh() {  # a new copy of the sample machine in $work/$1, with the disc's control
-  rm -rf "${work:?}/$1"
-  cp -r "$examples/machine" "$work/$1"
-  mkdir -p "$work/$1/d/tools/flash"
-  printf MZ >"$work/$1/d/tools/flash/flash.ocx"
-}
 fresh links
 mkdir -p "$work/links/c/WINDOWS/SYSTEM/macromed/flash" "$work/outside"
 ln -s "$work/outside/stolen.ocx" "$work/links/c/WINDOWS/SYSTEM/macromed/flash/flash.ocx"
@@ -168,7 +165,6 @@ expect_refusal "a machine without C:" "the system folder (--system-folder's defa
   --machine "$work/noc"
 fresh full
 mkdir -p "$work/full/c/WINDOWS/SYSTEM"
-truncate -s 409600 "$work/full/d/tools/flash/flash.ocx"
 if mount -t tmpfs -o size=128k tmpfs "$work/full/c/WINDOWS/SYSTEM" 2>/dev/null; then
   "$tool" --machine "$work/full" >"$work/out" 2>&1
   check "a full disk keeps no partial copy" test ! -e "$work/full/c/WINDOWS/SYSTEM/macromed/flash/flash.ocx"

@@ -25,12 +25,10 @@ void MakeCourseFiles(const std::filesystem::path& machine_folder) {
 
 void SetText(sim::Machine& machine, const std::u16string& key_path, const std::u16string& text,
              const std::u16string& value_name) {
-  sim::RegistryNode* node = &machine.ClassesRoot();
-  for (const std::u16string& key : sim::SplitKeyPath(key_path)) node = &node->CreateSubkey(key);
   const std::string bytes = sim::EncodeWindows1252(text);
   std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
   data.push_back(0);
-  node->SetValue({value_name, 1, std::move(data)});
+  sim::CreatePath(machine.ClassesRoot(), sim::SplitKeyPath(key_path)).SetValue({value_name, 1, std::move(data)});
 }
 
 void RegisterViewer(sim::Machine& machine, const std::u16string& open_command) {
