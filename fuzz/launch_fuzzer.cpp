@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const platform::ScopedPlatform installed(machine);
     mdlMain::Main(mdlMain::kBuiltOptions);
   }
-  if (machine.OpenKeyCount() != 0 || machine.OpenFileCount() != 0) std::abort();
+  if (!machine.LeftOpen().empty()) std::abort();
   if (machine.CurrentDrive() != u'D' || machine.FolderOfDrive(u'D') != u"D:\\") std::abort();
   for (const sim::StartedProcess& process : machine.StartedProcesses()) {
     const std::u16string program = open_command.empty() ? u"" : open_command.substr(0, open_command.find(u' '));

@@ -90,8 +90,13 @@ class Machine final : public platform::Platform {
   // The access that each RegOpenKeyExA asked for, in order.
   const std::vector<std::uint32_t>& KeyOpenAccesses() const { return key_open_accesses_; }
   const std::vector<StartedProcess>& StartedProcesses() const { return started_; }
-  std::size_t OpenKeyCount() const { return open_keys_.size(); }
-  std::size_t OpenFileCount() const { return open_files_.size(); }
+  // The handles that calls left open, as "2 key(s) left open; " ("" when none is).
+  std::string LeftOpen() const {
+    std::string left;
+    if (!open_keys_.empty()) left += std::to_string(open_keys_.size()) + " key(s) left open; ";
+    if (!open_files_.empty()) left += std::to_string(open_files_.size()) + " file(s) left open; ";
+    return left;
+  }
   const std::vector<Registration>& Registrations() const { return registrations_; }
   char16_t CurrentDrive() const { return current_drive_; }
   // The current folder of a drive, whether it is the current drive or not.

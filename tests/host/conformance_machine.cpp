@@ -89,12 +89,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
     machine_.SetProgramPath(disc + u"\\tolOpen.exe");
     return machine_;
   }
-  std::string AfterRoutines(bool) override {
-    std::string left;
-    if (machine_.OpenKeyCount() != 0) left += std::to_string(machine_.OpenKeyCount()) + " key(s) left open; ";
-    if (machine_.OpenFileCount() != 0) left += std::to_string(machine_.OpenFileCount()) + " file(s) left open; ";
-    return left;
-  }
+  std::string AfterRoutines(bool) override { return machine_.LeftOpen(); }
 
   ClassesValue GetClassesValue(const std::u16string& key, const std::u16string& name, Classes whose) override {
     sim::RegistryNode& classes = whose == Classes::kMachine ? machine_.ClassesRoot() : machine_.UserClasses();

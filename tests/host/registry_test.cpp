@@ -44,7 +44,7 @@ TEST_F(RegistryTest, ReadPlatformFailures) {
     if (c.raised != 0) {
       EXPECT_EQ(Show(read.Error().Description()), c.description);
     }
-    EXPECT_EQ(machine_.OpenKeyCount(), 0u);
+    EXPECT_EQ(machine_.LeftOpen(), "");
   }
 }
 
@@ -72,7 +72,7 @@ TEST_F(RegistryTest, WriteRefusalsRaise40153) {
   EXPECT_EQ(Write(u"k\\"), 40153);
   ASSERT_NE(machine_.ClassesRoot().FindSubkey(u"k"), nullptr) << "the key stays";
   EXPECT_EQ(machine_.ClassesRoot().FindSubkey(u"k")->FindValue(u"v"), nullptr);
-  EXPECT_EQ(machine_.OpenKeyCount(), 0u);
+  EXPECT_EQ(machine_.LeftOpen(), "");
 }
 
 // The values themselves are in the conformance suite; here, the order of the writes, that a
@@ -107,7 +107,7 @@ TEST(FileTypeTest, ThreeEntriesInOrderEachTried) {
         << "write " << c.failing << " failing: each write is tried";
     EXPECT_EQ(fresh.machine_.ClassesRoot().FindSubkey(u".tv1") != nullptr, c.failing != 1);
     EXPECT_EQ(fresh.machine_.UserClasses().FindSubkey(u".tv1") != nullptr, c.created == for_user);
-    EXPECT_EQ(fresh.machine_.OpenKeyCount(), 0u);
+    EXPECT_EQ(fresh.machine_.LeftOpen(), "");
   }
 }
 

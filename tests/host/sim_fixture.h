@@ -83,8 +83,7 @@ class SimMachine {
     machine_.SetProgramPath(program);
     const std::size_t before = machine_.StartedProcesses().size();
     mdlMain::Main(options_);
-    EXPECT_EQ(machine_.OpenKeyCount(), 0u) << "a key handle was left open";
-    EXPECT_EQ(machine_.OpenFileCount(), 0u) << "a file was left open";
+    EXPECT_EQ(machine_.LeftOpen(), "");
     const auto& started = machine_.StartedProcesses();
     if (started.size() == before) return "(none)";
     EXPECT_EQ(started.size(), before + 1);
