@@ -18,6 +18,7 @@ expect_refusal() {
   check "$what: says '$message'" grep -qF -- "$message" "$work/err"
 }
 
+hex_bytes() { od -An -v -tx1 | tr -s ' \n' ',' | sed 's/^,//; s/,$//'; }  # stdin as a registry file writes bytes: "4d,5a"
 fresh() {  # a new copy of the sample machine in $work/$1, with the disc's control (it begins as a library does)
   rm -rf "${work:?}/$1"
   cp -r "$examples/machine" "$work/$1"
@@ -64,15 +65,11 @@ check "a second run reads the saved registry" grep -qF 'viewer.exe D:\index.html
 
 # What reg export writes on another machine: version 5, UTF-16, the machine's and the user's
 # classes, a viewer registered with %SystemRoot%.
-python3 - "$work/m/registry.reg" <<'PYTHON'
-import sys
-text = ("Windows Registry Editor Version 5.00\r\n\r\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.html]\r\n@=\"htmlfile\"\r\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Course.Page\\shell\\open\\command]\r\n"
-        "@=hex(2):" + ",".join(f"{b:02x}" for b in "%SystemRoot%\\viewer.exe %1\0".encode("utf-16-le")) + "\r\n"
-        "[HKEY_CURRENT_USER\\Software\\Classes\\.html]\r\n@=\"Course.Page\"\r\n")
-open(sys.argv[1], "wb").write(b"\xff\xfe" + text.encode("utf-16-le"))
-PYTHON
+command=$(printf '%s\0' '%SystemRoot%\viewer.exe %1' | iconv -f ASCII -t UTF-16LE | hex_bytes)
+{ printf '\xff\xfe'
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_LOCAL_MACHINE\SOFTWARE\Classes\.html]' '@="htmlfile"' \
+    '[HKEY_LOCAL_MACHINE\SOFTWARE\Classes\Course.Page\shell\open\command]' "@=hex(2):$command" \
+    '[HKEY_CURRENT_USER\Software\Classes\.html]' '@="Course.Page"' | iconv -f ASCII -t UTF-16LE; } >"$work/m/registry.reg"
 cp "$work/m/registry.reg" "$work/export-before.reg"
 program=$examples/machine/c/Program\ Files/Course\ Viewer/viewer.exe  # a stand-in with a program's signatures
 cp "$program" "$work/m/c/WINDOWS/viewer.exe"
@@ -187,14 +184,9 @@ for row in "${programs[@]}"; do
   fresh run
   mkdir -p "$(dirname "$work/run/$file")"
   if [ "$content" = program ]; then cp "$program" "$work/run/$file"; else printf 'text' >"$work/run/$file"; fi
-  /usr/bin/python3 - "$work/run/registry.reg" "$command" <<'PYTHON'
-import sys
-path, command = sys.argv[1:3]
-command = command.replace("\\r\\n", "\r\n")
-data = ",".join(f"{b:02x}" for b in command.encode("cp1252") + b"\0")
-open(path, "w", newline="").write("REGEDIT4\r\n[HKEY_CLASSES_ROOT\\.html]\r\n@=\"page\"\r\n"
-                                  "[HKEY_CLASSES_ROOT\\page\\shell\\open\\command]\r\n@=hex(1):" + data + "\r\n")
-PYTHON
+  data=$(printf '%s\0' "${command//\\r\\n/$'\r\n'}" | hex_bytes)
+  printf 'REGEDIT4\r\n[HKEY_CLASSES_ROOT\\.html]\r\n@="page"\r\n[HKEY_CLASSES_ROOT\\page\\shell\\open\\command]\r\n@=hex(1):%s\r\n' \
+    "$data" >"$work/run/registry.reg"
   "$tool" --machine "$work/run" --env 'PATH=C:\Nowhere;C:\Tools' >"$work/out" 2>&1
   check "$what: the trace says '$expected'" grep -qF -- "$expected" "$work/out"
   check "$what: no forged line" bash -c "! grep -q '^StartProcess command_line=\"forged\"' '$work/out'"
