@@ -181,12 +181,19 @@ TEST(RegistryFileTest, ASaveAddsOnlyWhatChanged) {
   EXPECT_EQ(dry_run::FormatRegistryFile(again, again.classes_root), dry_run::FormatRegistryFile(file, root));
 }
 
+// Also: keys go 512 levels deep, no deeper; a first line may end in blanks; a comment that ends
+// in "\" does not swallow the next line.
 TEST(RegistryFileTest, RefusesBadFilesNamingTheLine) {
   using namespace std::literals;
+  std::string deep;
+  for (int i = 0; i < 512; ++i) deep += "\\k";
   const struct {
-    std::string_view text;
+    std::string text;
     const char* message;
   } cases[] = {
+      {"REGEDIT4 \r\n[HKEY_CLASSES_ROOT" + deep + "]\n", "accepted"},
+      {"REGEDIT4\n[HKEY_CLASSES_ROOT" + deep + "\\k]\n", "bad.reg:2: a key deeper than the 512 levels Windows allows"},
+      {"REGEDIT4\n; was: \"x\"=hex:00,\\\n[HKEY_CLASSES_ROOT\\a]\n@=\"x\n", "bad.reg:4: a quoted text has no closing quote"},
       {"", "bad.reg:0: the file is empty"},
       {"REGEDIT5\n", "bad.reg:1: the first line must be REGEDIT4 or Windows Registry Editor"},
       {"\xFF\xFEW", "bad.reg:0: a UTF-16 file of an odd number"},
@@ -202,27 +209,14 @@ TEST(RegistryFileTest, RefusesBadFilesNamingTheLine) {
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\" \"x\"\n", "bad.reg:3: expected = after the value name"},
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=42\n", "bad.reg:3: value data must be"},
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\a]\n\"v\"=\"C:\\x\"\n", "bad.reg:3: in a quoted text a backslash"},
-      {"W\0i\0n\0d\0o\0w\0s\0"sv, "bad.reg:0: the file looks like UTF-16 without a byte-order mark"},
-      {"\xFE\xFF\0W"sv, "bad.reg:0: the file is UTF-16 in big-endian byte order"},
+      {std::string("W\0i\0n\0d\0o\0w\0s\0"sv), "bad.reg:0: the file looks like UTF-16 without a byte-order mark"},
+      {std::string("\xFE\xFF\0W"sv), "bad.reg:0: the file is UTF-16 in big-endian byte order"},
       {"Windows Registry Editor Version 4.00\r\n", "bad.reg:1: the first line must be REGEDIT4 or Windows"},
   };
   for (const auto& c : cases) {
     const std::string refusal = Refusal(c.text, "bad.reg");
-    EXPECT_EQ(refusal.rfind(c.message, 0), 0u) << refusal << ": " << c.text;
+    EXPECT_EQ(refusal.rfind(c.message, 0), 0u) << refusal << ": " << c.text.substr(0, 80);
   }
-}
-
-// A comment that ends in "\" does not swallow the next line; keys go 512 levels deep, no deeper;
-// a first line may end in blanks.
-TEST(RegistryFileTest, CommentsAndDepth) {
-  RegistryNode root = Parse(
-      "REGEDIT4\n; was: \"x\"=hex:00,\\\n[HKEY_CLASSES_ROOT\\a]\n@=\"kept\"\n", "c.reg");
-  ASSERT_NE(ValueAt(root, u"a", u""), nullptr);
-  std::string deep;
-  for (int i = 0; i < 512; ++i) deep += "\\k";
-  EXPECT_EQ(Refusal("REGEDIT4 \r\n[HKEY_CLASSES_ROOT" + deep + "]\n", "deep.reg"), "accepted") << "a blank after REGEDIT4";
-  EXPECT_EQ(Refusal("REGEDIT4\n[HKEY_CLASSES_ROOT" + deep + "\\k]\n", "deep.reg"),
-            "deep.reg:2: a key deeper than the 512 levels Windows allows");
 }
 
 TEST(CodePageTest, Windows1252) {

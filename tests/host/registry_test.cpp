@@ -53,7 +53,8 @@ std::int32_t Write(const std::u16string& key) {
   return common::ErrorNumberOf(mdlRegistry::SetRegistryValue(platform::kClassesRoot, key, u"v", std::u16string(u"x"), 1));
 }
 
-TEST_F(RegistryTest, KeysAreCreatedWithTheirParameters) {
+// Keys are created with their parameters; a refused write raises 40153.
+TEST_F(RegistryTest, KeysAreCreatedWithTheirParametersAndRefusalsRaise40153) {
   EXPECT_EQ(Write(u"type\\shell\\open\\command\\"), 0);
   ASSERT_EQ(machine_.KeyCreations().size(), 1u);
   const auto& creation = machine_.KeyCreations().back();
@@ -61,14 +62,12 @@ TEST_F(RegistryTest, KeysAreCreatedWithTheirParameters) {
   EXPECT_EQ(creation.options, 0u);
   EXPECT_EQ(creation.access, 0x2003Fu);
   EXPECT_TRUE(creation.inherit_handle);
-}
 
-TEST_F(RegistryTest, WriteRefusalsRaise40153) {
-  faults_.InjectFault(platform::Operation::kRegCreateKeyExA, 5, 1);
+  faults_.InjectFault(platform::Operation::kRegCreateKeyExA, 5, 2);
   EXPECT_EQ(Write(u"k\\"), 40153);
   EXPECT_EQ(machine_.ClassesRoot().FindSubkey(u"k"), nullptr);
 
-  faults_.InjectFault(platform::Operation::kRegSetValueExA, 5, 1);
+  faults_.InjectFault(platform::Operation::kRegSetValueExA, 5, 2);
   EXPECT_EQ(Write(u"k\\"), 40153);
   ASSERT_NE(machine_.ClassesRoot().FindSubkey(u"k"), nullptr) << "the key stays";
   EXPECT_EQ(machine_.ClassesRoot().FindSubkey(u"k")->FindValue(u"v"), nullptr);

@@ -144,9 +144,10 @@ TEST(StartupFolderTest, WhereTheRegistrationRuns) {
   }
 }
 
-// At the root of the current drive, which the conformance suite cannot touch on Wine; on
-// read-only media, where nothing is made and nothing reported.
-TEST_F(StartupTest, MakePathAtTheRootAndOnReadOnlyMedia) {
+// MakePath at the root of the current drive, which the conformance suite cannot touch on Wine,
+// and on read-only media, where nothing is made and nothing reported; system folders that only
+// the simulated machine can have, and a failed call.
+TEST_F(StartupTest, MakePathAtTheRootAndOnReadOnlyMediaAndTheSystemFolder) {
   machine_.SetCurrentFolder(u"C:\\");
   EXPECT_EQ(mdlFlash::MakePath(u"\\R\\S\\"), common::kTrue);
   EXPECT_TRUE(std::filesystem::is_directory(*machine_.HostPath(u"C:\\R\\S")));
@@ -155,10 +156,6 @@ TEST_F(StartupTest, MakePathAtTheRootAndOnReadOnlyMedia) {
   EXPECT_EQ(mdlFlash::MakePath(u"D:\\A\\B\\"), common::kTrue);
   EXPECT_FALSE(std::filesystem::exists(*machine_.HostPath(u"D:\\A")));
   EXPECT_EQ(common::GetCurrentError().number, 0);
-}
-
-// System folders that only the simulated machine can have, and a failed call.
-TEST_F(StartupTest, GetSystemFolder) {
   machine_.SetSystemFolder(u"C:\\" + std::u16string(251, u'S'));  // 254 characters: fits
   EXPECT_EQ(mdlFlash::GetSystemFolder().Value().size(), 255u);
   machine_.SetSystemFolder(u"C:\\" + std::u16string(252, u'S'));  // 255: no room for the NUL
