@@ -130,6 +130,8 @@ TEST(ConformanceControl, FreshMachineThenSecondRun) {
 // stay as they were; an administrator's run writes nothing for the user. The viewer starts in
 // every case.
 TEST(ConformanceControl, WhereTheControlIsCopiedAndRegistered) {
+  constexpr const char16_t* kCopy = u"{system}\\macromed\\flash\\flash.ocx";
+  constexpr const char16_t* kOnDisc = u"{disc}\\tools\\flash\\flash.ocx";
   const struct {
     const char* what;
     void (*arrange)(Course&);
@@ -138,48 +140,42 @@ TEST(ConformanceControl, WhereTheControlIsCopiedAndRegistered) {
     bool standard_user = false;
     const char16_t* for_user = u"";  // "" when the user's classes name no file
   } cases[] = {
-      {"an administrator", [](Course&) {}, u"{system}\\macromed\\flash\\flash.ocx", true},
-      {"405,504 bytes in place", [](Course& c) { c.machine->WriteControl(c.Destination(), 405504); },
-       u"{system}\\macromed\\flash\\flash.ocx", false},
-      {"405,503 bytes in place", [](Course& c) { c.machine->WriteControl(c.Destination(), 405503); },
-       u"{system}\\macromed\\flash\\flash.ocx", true},
+      {"an administrator", [](Course&) {}, kCopy, true},
+      {"405,504 bytes in place", [](Course& c) { c.machine->WriteControl(c.Destination(), 405504); }, kCopy, false},
+      {"405,503 bytes in place", [](Course& c) { c.machine->WriteControl(c.Destination(), 405503); }, kCopy, true},
       {"a long copy in place, being read", [](Course& c) {
          c.machine->WriteControl(c.Destination(), 500000);
          c.machine->HoldForReading(c.Destination());
-       }, u"{system}\\macromed\\flash\\flash.ocx", true},
+       }, kCopy, true},
       {"a short copy in place, being read", [](Course& c) {
          c.machine->WriteControl(c.Destination(), 20000);
          c.machine->HoldForReading(c.Destination());
-       }, u"{disc}\\tools\\flash\\flash.ocx", false},
+       }, kOnDisc, false},
       {"destination held by another program", [](Course& c) {
          c.machine->WriteFile(c.Destination(), 1000);
          c.machine->Hold(c.Destination());
-       }, u"{disc}\\tools\\flash\\flash.ocx", false},
-      {"a file where the folder belongs", [](Course& c) {
-         c.machine->WriteFile(c.machine->SystemFolder() + u"\\macromed\\flash", 10);
-       }, u"{disc}\\tools\\flash\\flash.ocx", false},
+       }, kOnDisc, false},
+      {"a file where the folder belongs", [](Course& c) { c.machine->WriteFile(c.Folder(), 10); }, kOnDisc, false},
       {"the disc's control held by another program", [](Course& c) { c.machine->Hold(c.DiscControl()); }, u"", false},
       // A copy left read-only (as an older launcher left its copy from a CD) is replaced.
       {"a read-only copy too small", [](Course& c) {
          c.machine->WriteFile(c.Destination(), 1000);
          c.machine->MakeReadOnly(c.Destination());
-       }, u"{system}\\macromed\\flash\\flash.ocx", true},
-      {"the disc's control read-only, as on a CD", [](Course& c) { c.machine->MakeReadOnly(c.DiscControl()); },
-       u"{system}\\macromed\\flash\\flash.ocx", true},
+       }, kCopy, true},
+      {"the disc's control read-only, as on a CD", [](Course& c) { c.machine->MakeReadOnly(c.DiscControl()); }, kCopy,
+       true},
       {"no vb5stkit.dll", [](Course& c) { c.machine->RemoveFile(c.disc + u"\\vb5stkit.dll"); }, u"", true},
       {"vb5stkit.dll in the system folder alone", [](Course& c) {  // where Windows looks after the disc
          c.machine->MoveFile(c.disc + u"\\vb5stkit.dll", c.machine->SystemFolder() + u"\\vb5stkit.dll");
-       }, u"{system}\\macromed\\flash\\flash.ocx", true},
+       }, kCopy, true},
       {"no control on the disc", [](Course& c) { c.machine->RemoveFile(c.DiscControl()); }, u"", false},
       {"the disc's control is no library", [](Course& c) { c.machine->WriteFile(c.DiscControl(), 500000); }, u"", true},
-      {"a standard user, the copy refused", [](Course& c) {
-         c.machine->WriteFile(c.machine->SystemFolder() + u"\\macromed\\flash", 10);
-       }, u"", false, true, u"{disc}\\tools\\flash\\flash.ocx"},
-      {"a standard user, an administrator's copy in place", [](Course& c) {
-         c.machine->WriteControl(c.Destination(), 500000);
-       }, u"", true, true, u"{system}\\macromed\\flash\\flash.ocx"},
+      {"a standard user, the copy refused", [](Course& c) { c.machine->WriteFile(c.Folder(), 10); }, u"", false, true,
+       kOnDisc},
+      {"a standard user, an administrator's copy in place",
+       [](Course& c) { c.machine->WriteControl(c.Destination(), 500000); }, u"", true, true, kCopy},
       {"a standard user, a control that refuses both ways", [](Course& c) {
-         c.machine->WriteFile(c.machine->SystemFolder() + u"\\macromed\\flash", 10);
+         c.machine->WriteFile(c.Folder(), 10);
          c.machine->MakeControlRefuse();
        }, u"", false, true},
   };
@@ -207,7 +203,7 @@ TEST(ConformanceControl, WhereTheControlIsCopiedAndRegistered) {
 TEST(ConformanceControl, AnAdministratorAfterAStandardUser) {
   if (!Selected("an administrator after a standard user")) return;
   Course course;
-  const std::u16string in_the_way = course.machine->SystemFolder() + u"\\macromed\\flash";
+  const std::u16string in_the_way = course.Folder();
   course.machine->WriteFile(in_the_way, 10);
   course.machine->SetStandardUser(true);
   const LaunchOutcome user = course.machine->Launch(course.disc, u"page.tolopentest");

@@ -153,7 +153,9 @@ struct Course {
   void RegisterCommand(std::uint32_t type, const std::u16string& command);
   // The text with the disc's and the machine's places.
   std::u16string Expected(const std::u16string& text) const { return Expand(*machine, text, disc); }
-  std::u16string Destination() const { return machine->SystemFolder() + u"\\macromed\\flash\\flash.ocx"; }
+  // The control's folder in the system folder, and its copy there.
+  std::u16string Folder() const { return machine->SystemFolder() + u"\\macromed\\flash"; }
+  std::u16string Destination() const { return Folder() + u"\\flash.ocx"; }
   std::u16string DiscControl() const { return disc + u"\\tools\\flash\\flash.ocx"; }
 
   std::unique_ptr<Machine> machine;
