@@ -27,7 +27,8 @@ std::string ProgramImageStandIn();
 
 // The file that the Flash control's class key names in those classes (its InprocServer32's
 // default value, up to its NUL), or nothing when they have no such key or value.
-std::optional<std::u16string> RegisteredServer(RegistryNode& classes);
+std::optional<std::u16string> RegisteredServer(const MergedClasses& classes);
+inline std::optional<std::u16string> RegisteredServer(RegistryNode& classes) { return RegisteredServer({classes, nullptr}); }
 
 struct Registration {
   std::u16string path;  // as DLLSelfRegister received it, after the ANSI code page
@@ -46,13 +47,14 @@ class Machine final : public platform::Platform {
   Machine();
 
   // --- Setting the machine up ---
-  // The machine's classes (HKEY_LOCAL_MACHINE\Software\Classes; for the dry run, with the user's
-  // classes of its registry file laid over them).
+  // The machine's classes (HKEY_LOCAL_MACHINE\Software\Classes).
   RegistryNode& ClassesRoot() { return classes_root_; }
   // The current user's classes (HKEY_CURRENT_USER\Software\Classes, created when missing): what
   // a run registers for the user alone. HKEY_CLASSES_ROOT shows a key of theirs over the
   // machine's of the same path.
   RegistryNode& UserClasses();
+  // HKEY_CLASSES_ROOT: the user's classes over the machine's.
+  MergedClasses Classes() { return {classes_root_, UserClassesIfAny()}; }
   // Drive `letter` (A-Z, either case) shows the host folder `host_folder`.
   void MapDrive(char16_t letter, std::string host_folder);
   // The running executable's full path, for example "D:\tolOpen.exe".

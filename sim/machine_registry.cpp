@@ -14,30 +14,24 @@ constexpr std::uint32_t kReadAccess = 0x20019 | 0x0300;
 // What a C string holds: the bytes before the first NUL.
 std::string_view CString(const platform::AnsiString& bytes) { return std::string_view(bytes.c_str()); }
 
-RegistryNode* Walk(RegistryNode* node, const std::vector<std::u16string>& names) {
-  for (const std::u16string& name : names) {
-    if (node != nullptr) node = node->FindSubkey(name);
-  }
-  return node;
-}
-
 }  // namespace
 
 RegistryNode& Machine::UserClasses() {
   return CreatePath(current_user_, {u"Software", u"Classes"});
 }
 
-RegistryNode* Machine::UserClassesIfAny() { return Walk(&current_user_, {u"Software", u"Classes"}); }
+RegistryNode* Machine::UserClassesIfAny() { return current_user_.Find({u"Software", u"Classes"}); }
 
 Machine::KeyPlace Machine::Find(platform::KeyHandle root, const std::vector<std::u16string>& names) {
   if (root == platform::kClassesRoot) {
-    if (RegistryNode* users = Walk(UserClassesIfAny(), names)) return {users, false, true};
-    return {Walk(&classes_root_, names), true, true};
+    bool users = false;
+    RegistryNode* const node = Classes().Find(names, &users);
+    return {node, !users, true};
   }
-  if (root == platform::kCurrentUser) return {Walk(&current_user_, names), false, true};
+  if (root == platform::kCurrentUser) return {current_user_.Find(names), false, true};
   const auto open = open_keys_.find(root);
   if (open == open_keys_.end()) return {nullptr, false, false};
-  return {Walk(open->second.node, names), open->second.machine_wide, true};
+  return {open->second.node->Find(names), open->second.machine_wide, true};
 }
 
 platform::KeyHandle Machine::Open(RegistryNode* node, bool machine_wide) {

@@ -21,7 +21,7 @@ using vb5stkit::kRegistered, vb5stkit::kServerFailed, vb5stkit::kRegisteredForUs
 
 }  // namespace
 
-std::optional<std::u16string> RegisteredServer(RegistryNode& classes) {
+std::optional<std::u16string> RegisteredServer(const MergedClasses& classes) {
   const RegistryNode* key = classes.Find(kServerKey);
   const RegistryValue* file = key == nullptr ? nullptr : key->FindValue(u"");
   if (file == nullptr) return std::nullopt;

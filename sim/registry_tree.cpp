@@ -43,24 +43,25 @@ void RegistryNode::DeleteSubkey(const std::u16string& name) { subkeys_.erase(Fol
 
 void RegistryNode::DeleteValue(const std::u16string& name) { values_.erase(FoldCase(name)); }
 
-void RegistryNode::Overlay(RegistryNode&& overlay) {
-  // Onto an empty key the overlay moves whole (a file's keys mostly lie under one root).
-  if (values_.empty() && subkeys_.empty()) {
-    values_ = std::move(overlay.values_);
-    subkeys_ = std::move(overlay.subkeys_);
-    if (!overlay.key_class_.empty()) key_class_ = std::move(overlay.key_class_);
-    return;
+RegistryNode* MergedClasses::Find(const std::vector<std::u16string>& names, bool* users) const {
+  RegistryNode* const users_key = user_ == nullptr ? nullptr : user_->Find(names);
+  if (users != nullptr) *users = users_key != nullptr;
+  return users_key != nullptr ? users_key : machine_.Find(names);
+}
+
+RegistryNode& MergedClasses::Holder(const std::vector<std::u16string>& names) const {
+  return user_ != nullptr && user_->Find(names) != nullptr ? *user_ : machine_;
+}
+
+std::vector<std::u16string> MergedClasses::TopKeyNames() const {
+  std::map<std::u16string, std::u16string> names;  // by the folded name
+  for (const RegistryNode* classes : {user_, &machine_}) {
+    if (classes == nullptr) continue;
+    for (const auto& [folded, key] : classes->Subkeys()) names.emplace(folded, key->Name());
   }
-  for (auto& [folded, value] : overlay.values_) values_[folded] = std::move(value);
-  if (!overlay.key_class_.empty()) key_class_ = std::move(overlay.key_class_);
-  for (auto& [folded, subkey] : overlay.subkeys_) {
-    std::unique_ptr<RegistryNode>& slot = subkeys_[folded];
-    if (slot == nullptr) {
-      slot = std::move(subkey);
-    } else {
-      slot->Overlay(std::move(*subkey));
-    }
-  }
+  std::vector<std::u16string> sorted;
+  for (auto& entry : names) sorted.push_back(std::move(entry.second));
+  return sorted;
 }
 
 RegistryNode& CreatePath(RegistryNode& node, const std::vector<std::u16string>& names,

@@ -36,9 +36,6 @@ class RegistryNode {
   void SetValue(RegistryValue value);  // replaces a value of the same name
   void DeleteSubkey(const std::u16string& name);  // with everything below it
   void DeleteValue(const std::u16string& name);
-  // Lays `overlay` over this key: its subkeys are joined with these, its values replace values of
-  // the same name (as a user's classes lie over the machine's).
-  void Overlay(RegistryNode&& overlay);
 
   // Sorted by name without case, as the registry lists them.
   const std::map<std::u16string, std::unique_ptr<RegistryNode>>& Subkeys() const { return subkeys_; }
@@ -49,6 +46,23 @@ class RegistryNode {
   std::u16string key_class_;
   std::map<std::u16string, std::unique_ptr<RegistryNode>> subkeys_;
   std::map<std::u16string, RegistryValue> values_;
+};
+
+// HKEY_CLASSES_ROOT as Windows merges the machine's classes and the user's: a key path is the
+// user's where their classes hold it whole, else the machine's, to read, write or delete alike.
+class MergedClasses {
+ public:
+  MergedClasses(RegistryNode& machine, RegistryNode* user) : machine_(machine), user_(user) {}
+  // The key at `names`, or null; `users` receives whether it is the user's.
+  RegistryNode* Find(const std::vector<std::u16string>& names, bool* users = nullptr) const;
+  // The classes that hold the key at `names`, or would make it: the user's or the machine's.
+  RegistryNode& Holder(const std::vector<std::u16string>& names) const;
+  // The names of the keys at the top of either, each once, sorted without case.
+  std::vector<std::u16string> TopKeyNames() const;
+
+ private:
+  RegistryNode& machine_;
+  RegistryNode* const user_;  // null when the user has no classes
 };
 
 // The key at `names` below `node`, with every missing key created (with `key_class`); whether

@@ -66,7 +66,7 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   namespace fs = std::filesystem;
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write |
                           fs::perms::others_read);
-  ASSERT_TRUE(dry_run::SaveChanges(path, file, machine_.ClassesRoot(), journal.Changes()));
+  ASSERT_TRUE(dry_run::SaveChanges(path, file, machine_.Classes(), journal.Changes()));
   EXPECT_EQ(fs::status(path).permissions(), fs::perms(0664)) << "the file keeps the permissions its user gave it";
   std::ifstream users_file(path + ".new", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(users_file), {}), "the user's own") << "a user's file is kept";
@@ -77,8 +77,8 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   EXPECT_NE(saved.find("[HKEY_CLASSES_ROOT\\Tolvex Ubra\\shell\\open\\command]\r\n; class=1\r\n@=\"D:\\\\KURSUS\\\\Download"),
             std::string::npos) << saved;
   dry_run::RegistryFile again = dry_run::ParseRegistryFile(saved, "registry.reg").Value();
-  EXPECT_NE(again.classes_root.Find({u".tv1"}), nullptr);
-  EXPECT_NE(again.classes_root.Find({u".html"}), nullptr);
+  EXPECT_NE(again.Classes().Find({u".tv1"}), nullptr);
+  EXPECT_NE(again.Classes().Find({u".html"}), nullptr);
 
   // A save that fails half-way (the file system takes no more: here a file size limit) leaves the
   // user's file as it was, and nothing beside it.
@@ -91,7 +91,7 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   limit.rlim_cur = 32 * 1024;
   const auto previous_handler = signal(SIGXFSZ, SIG_IGN);
   setrlimit(RLIMIT_FSIZE, &limit);
-  const common::Outcome failed = dry_run::SaveChanges(path, large, machine_.ClassesRoot(), journal.Changes());
+  const common::Outcome failed = dry_run::SaveChanges(path, large, machine_.Classes(), journal.Changes());
   setrlimit(RLIMIT_FSIZE, &previous);
   signal(SIGXFSZ, previous_handler);
   EXPECT_FALSE(failed) << "the save says it failed";

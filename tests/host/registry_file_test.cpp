@@ -17,7 +17,7 @@ dry_run::RegistryFile Parsed(std::string_view text, const std::string& name) {
   return std::move(file).Value();
 }
 
-RegistryNode Parse(std::string_view text, const std::string& name) { return Parsed(text, name).classes_root; }
+RegistryNode Parse(std::string_view text, const std::string& name) { return std::move(Parsed(text, name).machine_classes); }
 
 // A version 5 file as reg export writes it: UTF-16LE with a byte-order mark, CR LF.
 std::string Utf16File(const std::u16string& text) {
@@ -35,9 +35,10 @@ std::string Refusal(std::string_view text, const std::string& name) {
   return file ? "accepted" : common::ToUtf8(file.Error().Description());
 }
 
-const sim::RegistryValue* ValueAt(RegistryNode& root, const std::u16string& path,
-                                  const std::u16string& name) {
-  RegistryNode* node = root.Find(sim::SplitKeyPath(path));
+// A value in a classes tree, or in HKEY_CLASSES_ROOT as the machine's and the user's merge.
+template <typename Classes>
+const sim::RegistryValue* ValueAt(Classes&& classes, const std::u16string& path, const std::u16string& name) {
+  const RegistryNode* node = classes.Find(sim::SplitKeyPath(path));
   return node == nullptr ? nullptr : node->FindValue(name);
 }
 
@@ -102,11 +103,11 @@ TEST(RegistryFileTest, WritesWhatItReadsBackInEachFormat) {
     const std::string text = dry_run::FormatRegistryFile(file, root);
     dry_run::RegistryFile again = Parsed(text, "saved.reg");
     EXPECT_EQ(again.format, format);
-    EXPECT_EQ(dry_run::FormatRegistryFile(again, again.classes_root), text);
-    EXPECT_NE(again.classes_root.FindSubkey(u"empty key"), nullptr) << "an empty key survives a save";
-    EXPECT_EQ(common::ToUtf8(again.classes_root.Find({u"Tolvex Ubra", u"shell"})->KeyClass()), "1") << "and a class";
+    EXPECT_EQ(dry_run::FormatRegistryFile(again, again.machine_classes), text);
+    EXPECT_NE(again.machine_classes.FindSubkey(u"empty key"), nullptr) << "an empty key survives a save";
+    EXPECT_EQ(common::ToUtf8(again.machine_classes.Find({u"Tolvex Ubra", u"shell"})->KeyClass()), "1") << "and a class";
     for (const auto& entry : key.Values()) {
-      const sim::RegistryValue* value = ValueAt(again.classes_root, u"Tolvex Ubra\\shell", entry.second.name);
+      const sim::RegistryValue* value = ValueAt(again.machine_classes, u"Tolvex Ubra\\shell", entry.second.name);
       ASSERT_NE(value, nullptr) << common::ToUtf8(entry.second.name);
       EXPECT_EQ(value->type, entry.second.type);
       EXPECT_EQ(value->data, entry.second.data);
@@ -119,7 +120,7 @@ TEST(RegistryFileTest, WritesWhatItReadsBackInEachFormat) {
 TEST(RegistryFileTest, ReadsWhatWindowsExports) {
   dry_run::RegistryFile file = Parsed(Utf16File(
       u"Windows Registry Editor Version 5.00\r\n\r\n"
-      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.html]\r\n@=\"htmlfile\"\r\n\"Old\"=\"x\"\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.html]\r\n@=\"htmlfile\"\r\n\"Old\"=\"x\"\r\n\"Type\"=\"t\"\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\htmlfile\\shell\\open\\command]\r\n"
       u"@=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,74,00,25,00,\\\r\n"
       u"  5c,00,e9,00,7e,01,20,00,25,00,31,00,00,00\r\n"
@@ -129,15 +130,19 @@ TEST(RegistryFileTest, ReadsWhatWindowsExports) {
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft]\r\n\"Other\"=\"passed over\"\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes.old]\r\n@=\"passed over\"\r\n"
       u"[HKEY_CURRENT_USER\\Software\\Classes\\.html]\r\n@=\"userfile\"\r\n"
+      u"[HKEY_CLASSES_ROOT\\.html]\r\n\"Later\"=\"y\"\r\n"
       u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.html]\r\n\"Old\"=-\r\n"),
       "export.reg");
   EXPECT_EQ(file.format, dry_run::RegistryFileFormat::kVersion5Utf16);
   EXPECT_TRUE(file.crlf);
   EXPECT_EQ(common::ToUtf8(file.write_root), "HKEY_CURRENT_USER\\Software\\Classes");
-  RegistryNode& root = file.classes_root;
-  const sim::RegistryValue* html = ValueAt(root, u".html", u"");
+  const sim::MergedClasses classes_root = file.Classes();
+  RegistryNode& root = file.machine_classes;
+  const sim::RegistryValue* html = ValueAt(classes_root, u".html", u"");
   ASSERT_NE(html, nullptr);
   EXPECT_EQ(std::string(html->data.begin(), html->data.end()), std::string("userfile", 9)) << "the user's class wins";
+  EXPECT_EQ(ValueAt(classes_root, u".html", u"Type"), nullptr) << "and hides the machine's values of that key";
+  EXPECT_NE(ValueAt(file.user_classes, u".html", u"Later"), nullptr) << "a write there goes to the user's key";
   const sim::RegistryValue* command = ValueAt(root, u"htmlfile\\shell\\open\\command", u"");
   ASSERT_NE(command, nullptr);
   EXPECT_EQ(command->type, 2u);
@@ -149,6 +154,8 @@ TEST(RegistryFileTest, ReadsWhatWindowsExports) {
   EXPECT_EQ(root.FindSubkey(u"Microsoft"), nullptr);
   EXPECT_EQ(root.FindSubkey(u".old"), nullptr) << "a key that only begins like the classes' is none of them";
   EXPECT_EQ(ValueAt(root, u".html", u"Old"), nullptr) << "=- deletes a value";
+  EXPECT_EQ(std::string(ValueAt(root, u".html", u"")->data.begin(), ValueAt(root, u".html", u"")->data.end()),
+            std::string("htmlfile", 9)) << "the machine's class stays the machine's";
 
   // UTF-8 with or without a byte-order mark (as Notepad saves it) reads the same.
   for (const char* mark : {"", "\xEF\xBB\xBF"}) {
@@ -156,14 +163,14 @@ TEST(RegistryFileTest, ReadsWhatWindowsExports) {
         std::string(mark) + "Windows Registry Editor Version 5.00\n[HKEY_CLASSES_ROOT\\.t\xC3\xA9]\n@=\"caf\xC3\xA9\"\n",
         "utf8.reg");
     EXPECT_EQ(utf8.format, dry_run::RegistryFileFormat::kVersion5Utf8);
-    EXPECT_NE(utf8.classes_root.FindSubkey(u".t\u00E9"), nullptr);
+    EXPECT_NE(utf8.machine_classes.FindSubkey(u".t\u00E9"), nullptr);
   }
   // In UTF-16 a line ends at the unit 000A alone, not where a character's high byte 0A meets a 00.
   dry_run::RegistryFile units =
       Parsed(Utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_CLASSES_ROOT\\.t]\r\n@=\"\u0A41\u0100\"\r\n"),
              "units.reg");
-  ASSERT_NE(ValueAt(units.classes_root, u".t", u""), nullptr);
-  EXPECT_EQ(ValueAt(units.classes_root, u".t", u"")->data.size(), 3u) << "two characters (as ANSI, \"?A\") and the NUL";
+  ASSERT_NE(ValueAt(units.machine_classes, u".t", u""), nullptr);
+  EXPECT_EQ(ValueAt(units.machine_classes, u".t", u"")->data.size(), 3u) << "two characters (as ANSI, \"?A\") and the NUL";
 }
 
 // A save adds only the keys and values that changed, in the file's own encoding.
@@ -171,14 +178,14 @@ TEST(RegistryFileTest, ASaveAddsOnlyWhatChanged) {
   const std::string original = Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n; kept\r\n"
                                          u"[HKEY_CLASSES_ROOT\\.html]\r\n@=\"htmlfile\"\r\n");
   dry_run::RegistryFile file = Parsed(original, "export.reg");
-  RegistryNode& root = file.classes_root;
+  RegistryNode& root = file.machine_classes;
   RegistryNode& command = root.CreateSubkey(u"Tolvex Ubra").CreateSubkey(u"shell");
   command.SetKeyClass(u"1");
   command.SetValue({u"", 1, {'x', 0}});
-  const std::string added = dry_run::FormatChanges(file, root, {{u"Tolvex Ubra\\shell", true, u"1", {u""}}});
+  const std::string added = dry_run::FormatChanges(file, file.Classes(), {{u"Tolvex Ubra\\shell", true, u"1", {u""}}});
   EXPECT_EQ(added, Utf16File(u"\r\n[HKEY_CLASSES_ROOT\\Tolvex Ubra\\shell]\r\n; class=1\r\n@=\"x\"\r\n").substr(2));
   const dry_run::RegistryFile again = Parsed(original + added, "saved.reg");
-  EXPECT_EQ(dry_run::FormatRegistryFile(again, again.classes_root), dry_run::FormatRegistryFile(file, root));
+  EXPECT_EQ(dry_run::FormatRegistryFile(again, again.machine_classes), dry_run::FormatRegistryFile(file, root));
 }
 
 // Also: keys go 512 levels deep, no deeper; a first line may end in blanks; a comment that ends

@@ -12,18 +12,18 @@ std::optional<ChangeJournal::KeyPath> ChangeJournal::PathBelow(platform::KeyHand
     if (open == open_keys_.end()) return std::nullopt;
     path = open->second;
   }
-  const sim::RegistryNode* node = machine_.ClassesRoot().Find(path);
   for (std::u16string name : sim::SplitKeyPath(sim::DecodeWindows1252(sub_key.c_str()))) {
-    node = node == nullptr ? nullptr : node->FindSubkey(name);
-    path.push_back(node != nullptr ? node->Name() : std::move(name));
+    path.push_back(std::move(name));
+    if (const sim::RegistryNode* const node = machine_.Classes().Find(path)) path.back() = node->Name();
   }
   return path;
 }
 
 std::size_t ChangeJournal::ExistingDepth(const KeyPath& path) const {
-  const sim::RegistryNode* node = &machine_.ClassesRoot();
   std::size_t depth = 0;
-  while (depth < path.size() && (node = node->FindSubkey(path[depth])) != nullptr) ++depth;
+  while (depth < path.size() && machine_.Classes().Find(KeyPath(path.begin(), path.begin() + depth + 1)) != nullptr) {
+    ++depth;
+  }
   return depth;
 }
 
@@ -67,7 +67,7 @@ common::Result<platform::Status> ChangeJournal::RegCreateKeyExA(
     const KeyPath level(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(depth));
     RegistryChange& change = ChangeOf(level);
     change.created = true;
-    change.key_class = machine_.ClassesRoot().Find(level)->KeyClass();
+    change.key_class = machine_.Classes().Find(level)->KeyClass();
   }
   open_keys_[*key] = path;
   return status;
@@ -78,7 +78,7 @@ common::Result<platform::Status> ChangeJournal::RegSetValueExA(platform::KeyHand
                                                                const std::uint8_t* data, std::uint32_t count) {
   const auto open = open_keys_.find(key);
   const std::u16string name = sim::DecodeWindows1252(value_name.c_str());
-  const sim::RegistryNode* node = open == open_keys_.end() ? nullptr : machine_.ClassesRoot().Find(open->second);
+  const sim::RegistryNode* node = open == open_keys_.end() ? nullptr : machine_.Classes().Find(open->second);
   const sim::RegistryValue* before = node == nullptr ? nullptr : node->FindValue(name);
   const bool differs = before == nullptr || before->type != type ||
                        before->data != std::vector<std::uint8_t>(data, data + count);

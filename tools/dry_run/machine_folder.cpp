@@ -41,7 +41,8 @@ common::Result<RegistryFile> SetUpMachine(MachineOptions& options, sim::Machine&
   common::Result<RegistryFile> file = LoadRegistryFile(RegistryFilePath(options));
   TOLOPEN_RETURN_IF_FAILED(file);
   RegistryFile loaded = std::move(file).Value();
-  machine.ClassesRoot() = std::move(loaded.classes_root);
+  machine.ClassesRoot() = std::move(loaded.machine_classes);
+  machine.UserClasses() = std::move(loaded.user_classes);
   // Each one-letter folder is a drive. A drive folder that is a link is followed only to a folder
   // inside the machine; two folders of one letter ("c" and "C") are refused, as a guess would
   // pick one of them silently.

@@ -48,8 +48,7 @@ constexpr const char kUsage[] =
 // For every extension of the classes root, what the launcher's two lookups give.
 void PrintLookups(sim::Machine& machine) {
   const platform::ScopedPlatform installed(machine);
-  for (const auto& entry : machine.ClassesRoot().Subkeys()) {
-    const std::u16string& extension = entry.second->Name();
+  for (const std::u16string& extension : machine.Classes().TopKeyNames()) {
     if (extension.empty() || extension[0] != u'.') continue;
     std::u16string file_type;
     std::u16string open_command;
@@ -58,7 +57,7 @@ void PrintLookups(sim::Machine& machine) {
                 wrappers::ShownLine(common::ToUtf8(file_type)).c_str(),
                 wrappers::ShownLine(common::ToUtf8(open_command)).c_str());
   }
-  if (const auto control = sim::RegisteredServer(machine.ClassesRoot())) {
+  if (const auto control = sim::RegisteredServer(machine.Classes())) {
     std::printf("%s\tthe Flash control\t%s\n", common::ToUtf8(vb5stkit::kFlashClassKey).c_str(),
                 wrappers::ShownLine(common::ToUtf8(*control)).c_str());
   }
@@ -186,7 +185,7 @@ int main(int argc, char** argv) {
   // just what it created or changed, in the file's own format and encoding. The machine's tree
   // is not taken apart at the end (std::exit): for an exported registry that takes a while.
   if (journal.Changes().empty()) std::exit(0);
-  const common::Outcome saved = dry_run::SaveChanges(dry_run::RegistryFilePath(options), file.Value(), machine.ClassesRoot(), journal.Changes());
+  const common::Outcome saved = dry_run::SaveChanges(dry_run::RegistryFilePath(options), file.Value(), machine.Classes(), journal.Changes());
   if (!saved) std::exit(Refuse(saved.Error(), 1));
   std::exit(0);
 }

@@ -14,8 +14,8 @@
 //   "Old"=-                                types hold UTF-16
 //   [-HKEY_CLASSES_ROOT\.old]              deletes a key or a value
 // Lines that begin with ";" are comments; "; class=TEXT" after a key line records its class.
-// The classes root is the machine's classes with HKEY_CLASSES_ROOT's and then the user's laid
-// over them, as Windows merges them.
+// A key of HKEY_CLASSES_ROOT goes where Windows puts it: to the user's classes where they hold
+// it, else to the machine's.
 #pragma once
 
 #include <string>
@@ -32,7 +32,9 @@ using sim::RegistryNode;
 enum class RegistryFileFormat { kRegedit4, kVersion5Utf16, kVersion5Utf8 };
 
 struct RegistryFile {
-  RegistryNode classes_root;
+  RegistryNode machine_classes;
+  RegistryNode user_classes;
+  sim::MergedClasses Classes() { return {machine_classes, &user_classes}; }
   RegistryFileFormat format = RegistryFileFormat::kRegedit4;
   bool crlf = false;               // lines end in CR LF
   std::u16string write_root;       // the root that keys added to the file are written under
@@ -55,14 +57,14 @@ common::Result<RegistryFile> LoadRegistryFile(const std::string& path);
 common::NumberedError FileProblem(const std::string& message);
 
 // The changes as the sections that add them to the file: in its format, encoding and line ends.
-std::string FormatChanges(const RegistryFile& file, const RegistryNode& root,
+std::string FormatChanges(const RegistryFile& file, const sim::MergedClasses& classes,
                           const std::vector<RegistryChange>& changes);
 // A whole file of the format that holds `root`: its header, then every key and value.
 std::string FormatRegistryFile(const RegistryFile& file, const RegistryNode& root);
 
 // Adds the changes at the end of the file, which is otherwise left as it was; the file is
 // replaced whole, so a failed save leaves it as it was.
-common::Outcome SaveChanges(const std::string& path, const RegistryFile& file, const RegistryNode& root,
-                 const std::vector<RegistryChange>& changes);
+common::Outcome SaveChanges(const std::string& path, const RegistryFile& file, const sim::MergedClasses& classes,
+                            const std::vector<RegistryChange>& changes);
 
 }  // namespace dry_run

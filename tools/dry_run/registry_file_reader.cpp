@@ -95,9 +95,9 @@ class Parser {
         }
       }
     }
-    // The user's classes lie over the machine's (HKEY_CLASSES_ROOT's keys went into one of them).
-    file.classes_root = std::move(roots[0]);
-    file.classes_root.Overlay(std::move(roots[2]));
+    // HKEY_CLASSES_ROOT's keys went into one of them.
+    file.machine_classes = std::move(roots[0]);
+    file.user_classes = std::move(roots[2]);
     // Keys added later go where they win when the file is read again: under the user's classes
     // when the file has them, else HKEY_CLASSES_ROOT, else the machine's classes.
     file.write_root = root_used[2] ? kRoots[2] : root_used[1] || !root_used[0] ? kClassesRoot : kRoots[0];
@@ -132,9 +132,8 @@ class Parser {
     // machine's, as Windows routes a write or a deletion there; the file is applied in its order.
     std::size_t tree = root;
     if (root == 1) {
-      const RegistryNode* users = &roots[2];
-      for (std::size_t i = 0; users != nullptr && i < names.size(); ++i) users = users->FindSubkey(std::u16string(names[i]));
-      tree = users != nullptr ? 2 : 0;
+      const MergedClasses classes_root(roots[0], &roots[2]);
+      tree = &classes_root.Holder(std::vector<std::u16string>(names.begin(), names.end())) == &roots[2] ? 2 : 0;
     }
     RegistryNode* node = &roots[tree];
     if (deleting) {

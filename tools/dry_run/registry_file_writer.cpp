@@ -113,14 +113,11 @@ void WriteKeys(Writer& writer, const RegistryNode& node, const std::u16string& p
 
 }  // namespace
 
-std::string FormatChanges(const RegistryFile& file, const RegistryNode& root,
+std::string FormatChanges(const RegistryFile& file, const sim::MergedClasses& classes,
                           const std::vector<RegistryChange>& changes) {
   Writer writer(file);
   for (const RegistryChange& change : changes) {
-    const RegistryNode* key = &root;
-    for (const std::u16string& name : SplitKeyPath(change.key_path)) {
-      if (key != nullptr) key = key->FindSubkey(name);
-    }
+    const RegistryNode* const key = classes.Find(SplitKeyPath(change.key_path));
     if (key == nullptr) continue;
     writer.Key(change.key_path, change.created ? change.key_class : std::u16string());
     for (const std::u16string& name : change.values) {
@@ -139,8 +136,8 @@ std::string FormatRegistryFile(const RegistryFile& file, const RegistryNode& roo
   return file.format == RegistryFileFormat::kVersion5Utf16 ? "\xFF\xFE" + body : body;
 }
 
-common::Outcome SaveChanges(const std::string& path, const RegistryFile& file, const RegistryNode& root,
-                 const std::vector<RegistryChange>& changes) {
+common::Outcome SaveChanges(const std::string& path, const RegistryFile& file, const sim::MergedClasses& classes,
+                            const std::vector<RegistryChange>& changes) {
   // The file's own last line ends before the added ones begin.
   const bool utf16 = file.format == RegistryFileFormat::kVersion5Utf16;
   const std::string line_feed = utf16 ? std::string("\n\0", 2) : "\n";
@@ -148,7 +145,7 @@ common::Outcome SaveChanges(const std::string& path, const RegistryFile& file, c
   if (content.size() < line_feed.size() || content.compare(content.size() - line_feed.size(), line_feed.size(), line_feed) != 0) {
     content += file.crlf ? (utf16 ? std::string("\r\0", 2) : "\r") + line_feed : line_feed;
   }
-  content += FormatChanges(file, root, changes);
+  content += FormatChanges(file, classes, changes);
   // The new file is made under a name of its own that nothing else has (created exclusively,
   // never through a link) and put in the old one's place only when it is complete.
   std::string temporary = path + ".XXXXXX";
