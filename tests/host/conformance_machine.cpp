@@ -41,7 +41,7 @@ class SimulatedMachine final : public Machine, public tests::SimMachine {
   void MoveFile(const std::u16string& from, const std::u16string& to) override {
     fs::rename(*machine_.HostPath(from), *machine_.HostPath(to));
   }
-  void WriteControl(const std::u16string& path, std::size_t size) override { CreateControl(path, size); }
+  void WriteControl(const std::u16string& path, std::size_t size) override { tests::WriteControlFile(*machine_.HostPath(path), size); }
   void RemoveFile(const std::u16string& path) override {
     std::error_code ignored;
     fs::remove(*machine_.HostPath(path), ignored);

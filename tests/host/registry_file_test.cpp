@@ -4,6 +4,7 @@
 #include "sim/code_page.h"
 #include "common/utf8.h"
 #include "tools/dry_run/registry_file.h"
+#include "tools/dry_run/registry_file_encoding.h"
 
 namespace tests {
 namespace {
@@ -20,14 +21,7 @@ dry_run::RegistryFile Parsed(std::string_view text, const std::string& name) {
 RegistryNode Parse(std::string_view text, const std::string& name) { return std::move(Parsed(text, name).machine_classes); }
 
 // A version 5 file as reg export writes it: UTF-16LE with a byte-order mark, CR LF.
-std::string Utf16File(const std::u16string& text) {
-  std::string bytes = "\xFF\xFE";
-  for (const char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes;
-}
+std::string Utf16File(const std::u16string& text) { return "\xFF\xFE" + dry_run::Utf16Bytes(text); }
 
 // The message a file is refused with, or "accepted".
 std::string Refusal(std::string_view text, const std::string& name) {

@@ -13,7 +13,7 @@ namespace {
 class RegistryTest : public SimTest {};
 
 TEST_F(RegistryTest, ReadPlatformFailures) {
-  SetText(u"k", u"text");
+  SetText(machine_, u"k", u"text");
   struct {
     const char* what;
     platform::Operation operation;

@@ -49,7 +49,6 @@ class SimMachine {
     sim::CreatePath(classes != nullptr ? *classes : machine_.ClassesRoot(), sim::SplitKeyPath(key_path))
         .SetValue({name, type, std::move(data)});
   }
-  void SetText(const std::u16string& key_path, const std::u16string& text) { tests::SetText(machine_, key_path, text); }
   // A file on a mapped drive, given by its Windows path.
   void CreateFile(const std::u16string& windows_path, std::size_t size = 16) {
     const std::filesystem::path host = *machine_.HostPath(windows_path);
@@ -61,12 +60,6 @@ class SimMachine {
   void CreateProgram(const std::u16string& windows_path) {
     CreateFile(windows_path);
     std::ofstream(*machine_.HostPath(windows_path), std::ios::binary) << sim::ProgramImageStandIn();
-  }
-
-  // A copy of the control: the simulated setup toolkit registers a file that begins as a
-  // library image does.
-  void CreateControl(const std::u16string& windows_path, std::size_t size) {
-    WriteControlFile(*machine_.HostPath(windows_path), size);
   }
 
   // The course on D:\, the current folder: vb5stkit.dll and the control (500,000 bytes) on the

@@ -29,11 +29,11 @@ TEST_F(StartupTest, WhatTheViewerIsGiven) {
        "C:\\viewer.exe -nohome D:\\docs\\intro.htm"},
       {"a quoted program path with a blank", [](SimMachine& m) {
          m.CreateProgram(u"C:\\Program Files\\Viewer\\v.exe");
-         m.SetText(u"htmlfile\\shell\\open\\command", u"\"C:\\Program Files\\Viewer\\v.exe\" %1");
+         SetText(m.machine_, u"htmlfile\\shell\\open\\command", u"\"C:\\Program Files\\Viewer\\v.exe\" %1");
        }, u"", u"D:\\tolOpen.exe", "\"C:\\Program Files\\Viewer\\v.exe\" D:\\index.html"},
       {"an unquoted program path with a blank", [](SimMachine& m) {
          m.CreateProgram(u"C:\\Program Files\\Viewer\\v.exe");
-         m.SetText(u"htmlfile\\shell\\open\\command", u"C:\\Program Files\\Viewer\\v.exe");
+         SetText(m.machine_, u"htmlfile\\shell\\open\\command", u"C:\\Program Files\\Viewer\\v.exe");
        }, u"", u"D:\\tolOpen.exe", "C:\\Program Files\\Viewer\\v.exe D:\\index.html"},
       {"an unregistered type", [](SimMachine& m) { m.CreateFile(u"D:\\notes.txt"); }, u"notes.txt",
        u"D:\\tolOpen.exe", "(none)"},
@@ -102,7 +102,7 @@ TEST(StartupFaultTest, FailingOperationsAreSkipped) {
     SCOPED_TRACE(c.what);
     SimMachine machine;
     machine.MakeCourse();
-    if (c.control_in_place) machine.CreateControl(kSystemCopy, 500000);
+    if (c.control_in_place) WriteControlFile(*machine.machine_.HostPath(kSystemCopy), 500000);
     if (c.swflash_on_disc) {
       std::filesystem::rename(*machine.machine_.HostPath(kDiscCopy), *machine.machine_.HostPath(u"D:\\tools\\flash\\swflash.ocx"));
       machine.options_.control_file_names = {false, true};
