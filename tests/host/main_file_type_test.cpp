@@ -76,9 +76,6 @@ TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {
   EXPECT_EQ(saved.substr(0, original.size() + 2), original + "\r\n") << "the file as it was, then the additions";
   EXPECT_NE(saved.find("[HKEY_CLASSES_ROOT\\Tolvex Ubra\\shell\\open\\command]\r\n; class=1\r\n@=\"D:\\\\KURSUS\\\\Download"),
             std::string::npos) << saved;
-  dry_run::RegistryFile again = dry_run::ParseRegistryFile(saved, "registry.reg").Value();
-  EXPECT_NE(again.Classes().Find({u".tv1"}), nullptr);
-  EXPECT_NE(again.Classes().Find({u".html"}), nullptr);
 
   // A save that fails half-way (the file system takes no more: here a file size limit) leaves the
   // user's file as it was, and nothing beside it.

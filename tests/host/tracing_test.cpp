@@ -1,6 +1,7 @@
 // The trace that wraps a platform: each call on one line, its arguments by name, its outcome.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,13 +12,6 @@ namespace tests {
 namespace {
 
 class TracingTest : public SimTest {};
-
-bool HasLine(const std::vector<std::string>& lines, const std::string& part) {
-  for (const std::string& line : lines) {
-    if (line.find(part) != std::string::npos) return true;
-  }
-  return false;
-}
 
 // A run of the file-type build under the trace, by a limited user (whose writes go to the user's
 // classes, by that root's name), with an open command stored without its NUL (shown as bytes,
@@ -45,7 +39,10 @@ TEST_F(TracingTest, EveryKindOfCallAndDataAsItIs) {
       "RegSetValueExA key=HKEY_CURRENT_USER\\Software\\Classes\\Tolvex Ubra\\ value_name=\"EditFlags\" reserved=0 type=4 "
       "data=00,00,01,00 count=4 -> ERROR_SUCCESS",
   };
-  for (const char* part : expected) EXPECT_TRUE(HasLine(lines, part)) << part;
+  for (const char* part : expected) {
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != l.npos; }))
+        << part;
+  }
   for (const std::string& line : lines) {
     EXPECT_EQ(line.find("ToAnsi"), std::string::npos) << "the code-page conversions are not traced";
   }
