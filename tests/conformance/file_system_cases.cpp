@@ -52,7 +52,7 @@ TEST(ConformanceFileSystem, EachDriveKeepsItsFolder) {
   }
 }
 
-TEST(ConformanceFileSystem, FilesAndTheirFailures) {
+TEST(ConformanceFileSystem, FilesTheirFailuresAndTheSystemFolder) {
   const auto machine = NewMachine();
   platform::Platform& os = machine->Platform();
   const std::u16string work = machine->WorkFolder();
@@ -89,6 +89,16 @@ TEST(ConformanceFileSystem, FilesAndTheirFailures) {
     EXPECT_EQ(mdlFlash::FileExists(c.path), c.exists) << Show(c.path);
     EXPECT_EQ(common::GetCurrentError().number, 0);
   }
+
+  // The system folder: its length, without its NUL; nothing written where it does not fit.
+  platform::AnsiString buffer(255, ' ');
+  const std::uint32_t length = os.GetSystemDirectoryA(buffer).Value();
+  EXPECT_EQ(std::string(buffer.c_str(), length), Show(machine->SystemFolder()));
+  EXPECT_EQ(buffer[length], '\0');
+  platform::AnsiString small(3, ' ');
+  EXPECT_GT(os.GetSystemDirectoryA(small).Value(), 3u);
+  EXPECT_TRUE(small == "   ") << "nothing is written when the folder does not fit";
+  EXPECT_EQ(Show(mdlFlash::GetSystemFolder().Value()), Show(machine->SystemFolder() + u"\\"));
 }
 
 TEST(ConformanceFileSystem, MakePathLeavesAnotherDriveAtTheLastLevelEntered) {
@@ -121,19 +131,6 @@ TEST(ConformanceFileSystem, MakePathLeavesAnotherDriveAtTheLastLevelEntered) {
   mdlFlash::MakePath(work + u"\\A\\B");
   EXPECT_TRUE(machine->Platform().ChangeFolder(work + u"\\A"));
   EXPECT_FALSE(machine->Platform().ChangeFolder(work + u"\\A\\B"));
-}
-
-TEST(ConformanceFileSystem, TheSystemFolder) {
-  const auto machine = NewMachine();
-  platform::Platform& os = machine->Platform();
-  platform::AnsiString buffer(255, ' ');
-  const std::uint32_t length = os.GetSystemDirectoryA(buffer).Value();
-  EXPECT_EQ(std::string(buffer.c_str(), length), Show(machine->SystemFolder()));
-  EXPECT_EQ(buffer[length], '\0');
-  platform::AnsiString small(3, ' ');
-  EXPECT_GT(os.GetSystemDirectoryA(small).Value(), 3u);
-  EXPECT_TRUE(small == "   ") << "nothing is written when the folder does not fit";
-  EXPECT_EQ(Show(mdlFlash::GetSystemFolder().Value()), Show(machine->SystemFolder() + u"\\"));
 }
 
 }  // namespace

@@ -8,15 +8,12 @@
 namespace tests {
 namespace {
 
-class StartupTest : public SimTest {
- protected:
-  StartupTest() { MakeCourse(); }
-};
+using StartupTest = SimTest;
 
 // Whole runs where only the simulated machine can go: a program folder at a drive root, program
 // paths with blanks as CreateProcess finds them, an unregistered type, and a test of the program
 // folder's end whose value cannot be had (it counts as true; the second read gives the folder).
-TEST_F(StartupTest, WhatTheViewerIsGiven) {
+TEST(StartupRunTest, WhatTheViewerIsGiven) {
   const struct {
     const char* what;
     void (*arrange)(SimMachine&);
@@ -58,6 +55,7 @@ TEST_F(StartupTest, WhatTheViewerIsGiven) {
 // still gets the viewer started. The system folder refuses that user's copy, also into a
 // macromed\flash that an administrator made: the control registers from the disc.
 TEST_F(StartupTest, TheLookupsOnlyRead) {
+  MakeCourse();
   std::filesystem::create_directories(*machine_.HostPath(u"C:\\WINDOWS\\SYSTEM\\macromed\\flash"));
   for (const bool limited : {true, false}) {
     machine_.SetLimitedUser(limited);

@@ -7,14 +7,13 @@ source_dir=$1
 build=$2  # the x86_64 build
 tool=$3   # the host build's tolopen-sim, which scripts/check builds first
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 source "$source_dir/tests/check_lib.sh"
 prefix=$build/wineprefix
 source "$source_dir/tests/wine_lib.sh"
+trap 'wine_run reg delete HKCR\\.tolopenexport /f >/dev/null 2>&1; wine_run reg delete HKCR\\TolOpenExport.Type /f >/dev/null 2>&1; rm -rf "$work"' EXIT
 
 [ -x "$tool" ] || { echo "FAILED: $tool is missing (scripts/check builds the host build first)"; exit 1; }
 # Besides Wine's own classes, one whose open command is expandable text outside ASCII.
-trap 'wine_run reg delete HKCR\\.tolopenexport /f >/dev/null 2>&1; wine_run reg delete HKCR\\TolOpenExport.Type /f >/dev/null 2>&1; rm -rf "$work"' EXIT
 wine_run reg add 'HKCR\.tolopenexport' /ve /d TolOpenExport.Type /f >/dev/null
 wine_run reg add 'HKCR\TolOpenExport.Type\shell\open\command' /ve /t REG_EXPAND_SZ \
   /d "\"%ProgramFiles%\\Prohlížeč\\v.exe\" \"%1\"" /f >/dev/null
