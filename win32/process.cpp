@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "common/numbered_error.h"
+#include "win32/program_folder.h"
 #include "win32/text_entries.h"
 #include "win32/wide.h"
 #include "win32/win32_platform.h"
@@ -41,7 +42,9 @@ common::Result<std::u16string> Win32Platform::CommandLineArgument() {
   return FromWide(p, length);
 }
 
-common::Result<std::u16string> Win32Platform::ProgramFolder() {
+common::Result<std::u16string> Win32Platform::ProgramFolder() { return RunningProgramFolder(); }
+
+common::Result<std::u16string> RunningProgramFolder() {
   std::u16string path(MAX_PATH, u'\0');
   for (;;) {
     const DWORD length = Kernel32().GetModuleFileNameW(nullptr, WideBuffer(path), static_cast<DWORD>(path.size()));
