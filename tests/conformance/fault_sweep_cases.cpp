@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "faults/sweep.h"
@@ -95,14 +96,17 @@ class AnsweredCalls final : public wrappers::ForwardingPlatform {
                                                    std::uint32_t options, std::uint32_t access,
                                                    const platform::SecurityAttributes& security,
                                                    platform::KeyHandle* key, std::uint32_t* disposition) override {
-    created.emplace_back(sub_key.begin(), sub_key.end());
+    // The key as the classes name it, for the machine or for the user.
+    const std::string name(sub_key.c_str());
+    created.insert(name.rfind(kUserClasses, 0) == 0 ? name.substr(kUserClasses.size()) : name);
     return inner_.RegCreateKeyExA(root, sub_key, reserved, key_class, options, access, security, key, disposition);
   }
 
   std::vector<std::string> registered;
   int starts = 0;
   int start_answer = -1;  // of the last start that no planted fault stopped (-1: none reached the machine)
-  std::vector<std::string> created;
+  std::set<std::string> created;
+  static constexpr std::string_view kUserClasses = "Software\\Classes\\";
 };
 
 struct Scenario {
@@ -111,6 +115,7 @@ struct Scenario {
   bool viewer_registered = true;  // else the document's type has no open command
   bool control_on_disc = true;
   Build build = Build::kDelivered;
+  bool standard_user = false;  // the machine's classes refuse the control's and the file type's keys
 };
 
 // What a test does to a run's end state before it is judged, to see that the judgement notices.
@@ -122,17 +127,18 @@ struct SweptRun {
   std::string problems;
   std::vector<Operation> log;
   std::vector<long> faulted;
-  std::vector<std::string> created;
+  std::set<std::string> created;
   bool under_wine = false;
 };
 
 SweptRun RunOnce(const Scenario& scenario, const faults::Plan& plan, const std::vector<Operation>& baseline,
-                 const std::vector<std::string>& baseline_writes, const Spoil& spoil = {}) {
+                 const std::set<std::string>& baseline_writes, const Spoil& spoil = {}) {
   const Course course(u"disc", u" -nohome", scenario.build);
   Machine& machine = *course.machine;
   if (scenario.control_in_place) machine.WriteControl(course.Destination(), 0x63000);
   if (!scenario.control_on_disc) machine.RemoveFile(course.DiscControl());
   if (!scenario.viewer_registered) machine.SetClassesValue(u".tolopentest", u"", 1, Show(u"TolOpenTest.Missing") + '\0');
+  machine.SetStandardUser(scenario.standard_user);
   const std::string copy_before = machine.FileBytes(course.Destination());
   const std::string disc_copy = machine.FileBytes(course.DiscControl());
   AnsweredCalls answered(machine.ProgramOn(course.disc, u"page.tolopentest"));
@@ -165,10 +171,7 @@ SweptRun RunOnce(const Scenario& scenario, const faults::Plan& plan, const std::
     std::size_t lost = 0;
     std::string lost_writes;
     for (const std::string& write : baseline_writes) {
-      const bool attempted = std::any_of(run.created.begin(), run.created.end(), [&write](const std::string& created) {
-        return created == write || created == "Software\\Classes\\" + write;
-      });
-      if (!attempted) lost_writes += write + " ", ++lost;
+      if (run.created.count(write) == 0) lost_writes += write + " ", ++lost;
     }
     if (lost > run.faulted.size()) problems += "the writes of " + lost_writes + "were not attempted; ";
   }
@@ -202,7 +205,9 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, ConformanceFaultSweep,
                                            Scenario{"control already in place", true},
                                            Scenario{"no viewer registered", false, false},
                                            Scenario{"disc without the control", false, true, false},
-                                           Scenario{"file type registration on", false, true, true, Build::kFileType}),
+                                           Scenario{"file type registration on", false, true, true, Build::kFileType},
+                                           Scenario{"a standard user, file type registration on", false, true, true,
+                                                    Build::kFileType, true}),
                          [](const ::testing::TestParamInfo<Scenario>& info) { return std::to_string(info.index); });
 
 // The judgements' own faults: each invariant notices its end state spoiled; a launcher that gave
