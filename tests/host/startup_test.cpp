@@ -11,7 +11,7 @@ namespace {
 using StartupTest = SimTest;
 
 // Whole runs where only the simulated machine can go: a program folder at a drive root, program
-// paths with blanks as CreateProcess finds them, an unregistered type, and a test of the program
+// paths with blanks as CreateProcess finds them, a name without an extension, and a test of the program
 // folder's end whose value cannot be had (it counts as true; the second read gives the folder).
 TEST(StartupRunTest, WhatTheViewerIsGiven) {
   const struct {
@@ -32,8 +32,6 @@ TEST(StartupRunTest, WhatTheViewerIsGiven) {
          m.CreateProgram(u"C:\\Program Files\\Viewer\\v.exe");
          SetText(m.machine_, u"htmlfile\\shell\\open\\command", u"C:\\Program Files\\Viewer\\v.exe");
        }, u"", u"D:\\tolOpen.exe", "C:\\Program Files\\Viewer\\v.exe D:\\index.html"},
-      {"an unregistered type", [](SimMachine& m) { m.CreateFile(u"D:\\notes.txt"); }, u"notes.txt",
-       u"D:\\tolOpen.exe", "(none)"},
       {"a name without a dot looks up the key \"\\\"", nullptr, u"README", u"D:\\tolOpen.exe", "(none)"},
       {"a failed test of the program folder's end", [](SimMachine& m) {
          m.faults_.InjectFault(platform::Operation::kProgramFolder, 5, 1);
@@ -44,7 +42,7 @@ TEST(StartupRunTest, WhatTheViewerIsGiven) {
     machine.MakeCourse();
     if (c.arrange != nullptr) c.arrange(machine);
     EXPECT_EQ(machine.Launch(c.argument, c.program), c.expected) << c.what;
-    // A run that starts nothing leaves its last failure pending (" D:\notes.txt" is no program).
+    // A run that starts nothing leaves its last failure pending.
     if (std::string(c.expected) == "(none)") {
       EXPECT_NE(common::GetCurrentError().number, 0) << c.what;
     }
