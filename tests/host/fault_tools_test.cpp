@@ -21,7 +21,6 @@ TEST(FaultTools, PlantedFaultsFailTheCallsTheySay) {
     void (*plant)(Faults&);
     std::vector<bool> failed;  // of four calls
   } cases[] = {
-      {"the second call", [](Faults& f) { f.InjectFault(Operation::kCurrentFolder, 21, 2); }, {false, true, false, false}},
       {"every call", [](Faults& f) { f.InjectFault(Operation::kCurrentFolder, 21, 0); }, {true, true, true, true}},
       {"from the second call on, as a disc taken out",
        [](Faults& f) { f.InjectPersistentFault(Operation::kCurrentFolder, 21, 2); }, {false, true, true, true}},
