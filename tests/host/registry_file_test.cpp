@@ -18,16 +18,9 @@ dry_run::RegistryFile Parsed(std::string_view text, const std::string& name) {
   return std::move(file).Value();
 }
 
-RegistryNode Parse(std::string_view text, const std::string& name) { return std::move(Parsed(text, name).machine_classes); }
 
 // A version 5 file as reg export writes it: UTF-16LE with a byte-order mark, CR LF.
 std::string Utf16File(const std::u16string& text) { return "\xFF\xFE" + dry_run::Utf16Bytes(text); }
-
-// The message a file is refused with, or "accepted".
-std::string Refusal(std::string_view text, const std::string& name) {
-  const common::Result<dry_run::RegistryFile> file = dry_run::ParseRegistryFile(std::string(text), name);
-  return file ? "accepted" : common::ToUtf8(file.Error().Description());
-}
 
 // A value in a classes tree, or in HKEY_CLASSES_ROOT as the machine's and the user's merge.
 template <typename Classes>
@@ -37,7 +30,7 @@ const sim::RegistryValue* ValueAt(Classes&& classes, const std::u16string& path,
 }
 
 TEST(RegistryFileTest, ReadsEveryKindOfValue) {
-  RegistryNode root = Parse(
+  RegistryNode root = std::move(Parsed(
       "REGEDIT4\r\n"
       "; a comment\r\n"
       "\r\n"
@@ -50,7 +43,7 @@ TEST(RegistryFileTest, ReadsEveryKindOfValue) {
       "  03\n"
       "\"Exp\"=hex(2):25,41,25,00\n"
       "\"caf\xE9\"=\"\x80\"\n",
-      "test.reg");
+      "test.reg").machine_classes);
   const struct {
     std::u16string path;
     std::u16string name;
@@ -215,7 +208,8 @@ TEST(RegistryFileTest, RefusesBadFilesNamingTheLine) {
       {"Windows Registry Editor Version 4.00\r\n", "bad.reg:1: the first line must be REGEDIT4 or Windows"},
   };
   for (const auto& c : cases) {
-    const std::string refusal = Refusal(c.text, "bad.reg");
+    const common::Result<dry_run::RegistryFile> file = dry_run::ParseRegistryFile(c.text, "bad.reg");
+    const std::string refusal = file ? "accepted" : common::ToUtf8(file.Error().Description());
     EXPECT_EQ(refusal.rfind(c.message, 0), 0u) << refusal << ": " << c.text.substr(0, 80);
   }
 }

@@ -84,7 +84,6 @@ TEST(StartupFaultTest, FailingOperationsAreSkipped) {
       {"no program folder: the name stays relative", platform::Operation::kProgramFolder, 5,
        "C:\\viewer.exe -nohome index.html", kSystemCopy},
       {"registry unreadable", platform::Operation::kRegOpenKeyExA, 5, "(none)", kSystemCopy},
-      {"advapi32 missing", platform::Operation::kRegOpenKeyExA, 126, "(none)", kSystemCopy},
       {"start refused", platform::Operation::kStartProcess, 5, "(none)", kSystemCopy},
       {"copy refused", platform::Operation::kCopyFileReplacing, 112, kViewer, kDiscCopy},
       {"folders cannot be created", platform::Operation::kMakeFolder, 5, kViewer, kDiscCopy},
