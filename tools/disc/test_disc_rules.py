@@ -77,7 +77,7 @@ class WhatTheDiscCarries(unittest.TestCase):
         for rule, text, reason in rows:
             with self.subTest(rule=rule.__name__, text=text):
                 problem = rule(text)
-                self.assertIsNone(problem) if reason is None else self.assertIn(reason, problem)
+                self.assertIsNone(problem) if reason is None else self.assertIn(reason, problem or "")
 
     def test_icon_choice(self):
         rows = [  # files at the course's root, the icon chosen
