@@ -37,7 +37,7 @@ DWORD RunAndWait(const std::wstring& program, const std::wstring& argument, cons
   PROCESS_INFORMATION process{};
   if (!StartedOnceMore([&] {
         return CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &process);
+                              current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &process) != FALSE;
       })) {
     return static_cast<DWORD>(-1);
   }
@@ -150,7 +150,13 @@ class ProgramOnDisc final : public wrappers::ForwardingPlatform {
   common::Result<std::u16string> CommandLineArgument() override { return argument_; }
   common::Result<std::u16string> ProgramFolder() override { return folder_; }
   common::Outcome StartProcess(const std::u16string& command_line, int window_style) override {
-    return tests::StartedOnceMore([&] { return inner_.StartProcess(command_line, window_style); });
+    common::Outcome started;
+    tests::StartedOnceMore([&] {
+      started = inner_.StartProcess(command_line, window_style);
+      // A command that names no program that is there fails again at once.
+      return started || started.Error().Win32Status() == ERROR_FILE_NOT_FOUND;
+    });
+    return started;
   }
 
  private:

@@ -12,18 +12,15 @@ namespace tests {
 // A Windows path for a file of the build; Wine shows the host's "/" as drive Z:.
 std::wstring BuildFile(const char* host_path);
 
-// A start of a program, tried once more a moment later when Wine refuses it (said on the
-// standard error): loaded by the suite's thousands of starts, it has been seen to refuse one for a
-// moment, the tests' own and the launcher's of the viewer alike.
+// A start of a program (`start` says whether it went through), tried once more a moment later
+// when Wine refuses it, which the standard error is told: loaded by the suite's thousands of
+// starts, it has been seen to refuse one for a moment, the tests' own and the launcher's alike.
 template <typename Start>
-auto StartedOnceMore(const Start& start) {
-  auto started = start();
-  if (!started) {
-    std::fputs("note: a start did not go through under Wine; it is tried once more\n", stderr);
-    Sleep(200);
-    started = start();
-  }
-  return started;
+bool StartedOnceMore(const Start& start) {
+  if (start()) return true;
+  std::fputs("note: a start did not go through under Wine; it is tried once more\n", stderr);
+  Sleep(200);
+  return start();
 }
 
 // Runs a program with an argument text, in a current folder (the caller's when empty), and
