@@ -243,8 +243,7 @@ TEST(ConformanceFaultSweepJudgements, NoticeWhatIsWrongAndExcuseOnlyWhatTheFault
     Operation operation;
     bool viewer_possible;
   } excuses[] = {{Operation::kRegOpenKeyExA, false}, {Operation::kStartProcess, false},
-                 {Operation::kCopyFileReplacing, true}, {Operation::kDLLSelfRegister, true},
-                 {Operation::kCurrentFolder, true}};
+                 {Operation::kCopyFileReplacing, true}, {Operation::kCurrentFolder, true}};
   for (const auto& c : excuses) {
     EXPECT_EQ(ViewerPossible(baseline.log, baseline.log, {FirstCall(baseline.log, c.operation)}), c.viewer_possible)
         << platform::OperationName(c.operation) << " failing first";

@@ -19,16 +19,6 @@ class MainFileTypeTest : public SimTest {
   MainFileTypeTest() { options_ = mdlMain::kBuiltOptionsWithFileType; }
 };
 
-// The values themselves are in the conformance suite; here, the order of the start-up tasks,
-// which the delivered build shares.
-TEST_F(MainFileTypeTest, RegistersBeforeTheViewerStarts) {
-  MakeCourse();
-  EXPECT_EQ(Launch(u"", u"D:\\COURSE\\tolOpen.exe"), "C:\\viewer.exe -nohome D:\\COURSE\\index.html");
-  EXPECT_LT(FirstCall(platform::Operation::kDLLSelfRegister), FirstCall(platform::Operation::kRegSetValueExA))
-      << "the control first, then the file type";
-  EXPECT_LT(FirstCall(platform::Operation::kRegSetValueExA), FirstCall(platform::Operation::kStartProcess));
-}
-
 // What a run created or changed is what a save adds to the registry file, and a second run,
 // which writes the same values again, changes nothing.
 TEST_F(MainFileTypeTest, TheChangesOfARunAreAddedToTheFile) {

@@ -18,7 +18,6 @@ dry_run::RegistryFile Parsed(std::string_view text, const std::string& name) {
   return std::move(file).Value();
 }
 
-
 // A version 5 file as reg export writes it: UTF-16LE with a byte-order mark, CR LF.
 std::string Utf16File(const std::u16string& text) { return "\xFF\xFE" + dry_run::Utf16Bytes(text); }
 

@@ -25,7 +25,6 @@
 
 namespace tests {
 
-
 class SimMachine {
  public:
   SimMachine() {

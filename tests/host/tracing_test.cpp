@@ -13,9 +13,10 @@ namespace {
 
 class TracingTest : public SimTest {};
 
-// A run of the file-type build under the trace, by a limited user (whose writes go to the user's
-// classes, by that root's name), with an open command stored without its NUL (shown as bytes,
-// cut after 16 with "...") and a copy of the control that another program holds.
+// A run of the file-type build (whose start-up tasks the delivered build shares) under the trace,
+// by a limited user (whose writes go to the user's classes, by that root's name), with an open
+// command stored without its NUL (shown as bytes, cut after 16 with "...") and a copy of the
+// control that another program holds.
 TEST_F(TracingTest, EveryKindOfCallAndDataAsItIs) {
   MakeCourse();
   const std::string command = "C:\\viewer.exe -no";
@@ -38,6 +39,7 @@ TEST_F(TracingTest, EveryKindOfCallAndDataAsItIs) {
       "RegCreateKeyExA root=HKEY_CURRENT_USER sub_key=\"Software\\Classes\\.tv1\\\"",
       "RegSetValueExA key=HKEY_CURRENT_USER\\Software\\Classes\\Tolvex Ubra\\ value_name=\"EditFlags\" reserved=0 type=4 "
       "data=00,00,01,00 count=4 -> ERROR_SUCCESS",
+      "StartProcess command_line=\"C:\\viewer.exe -no D:\\index.html\" window_style=1 -> ok",
   };
   for (const char* part : expected) {
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != l.npos; }))
@@ -46,6 +48,12 @@ TEST_F(TracingTest, EveryKindOfCallAndDataAsItIs) {
   for (const std::string& line : lines) {
     EXPECT_EQ(line.find("ToAnsi"), std::string::npos) << "the code-page conversions are not traced";
   }
+  // The start-up tasks in their order: the control, then the file type, then the viewer.
+  const auto first = [&lines](const char* call) {
+    return std::find_if(lines.begin(), lines.end(), [call](const std::string& l) { return l.rfind(call, 0) == 0; });
+  };
+  EXPECT_LT(first("DLLSelfRegister"), first("RegSetValueExA")) << "the control first, then the file type";
+  EXPECT_LT(first("RegSetValueExA"), first("StartProcess")) << "then the viewer";
 }
 
 }  // namespace
