@@ -6,8 +6,9 @@
 // the Win32 backend under Wine. Besides its state it keeps what Windows would leave no trace of
 // but the tests and the dry run read: the processes it started, the registrations it played,
 // each key creation's parameters and the access each open asked for. Everything else stands
-// around it as a wrapper or a user of its public interface: planted faults and the call log (wrappers/faulting_platform.h), the trace
-// (wrappers/tracing_platform.h), and the dry run's registry files and change journal (tools/dry_run/).
+// around it as a wrapper or a user of its public interface: planted faults and the call log
+// (wrappers/faulting_platform.h), the trace (wrappers/tracing_platform.h), and the dry run's
+// registry files and change journal (tools/dry_run/).
 #pragma once
 
 #include <cstdint>
@@ -28,7 +29,9 @@ std::string ProgramImageStandIn();
 // The file that the Flash control's class key names in those classes (its InprocServer32's
 // default value, up to its NUL), or nothing when they have no such key or value.
 std::optional<std::u16string> RegisteredServer(const MergedClasses& classes);
-inline std::optional<std::u16string> RegisteredServer(RegistryNode& classes) { return RegisteredServer({classes, nullptr}); }
+inline std::optional<std::u16string> RegisteredServer(RegistryNode& classes) {
+  return RegisteredServer({classes, nullptr});
+}
 
 struct Registration {
   std::u16string path;  // as DLLSelfRegister received it, after the ANSI code page
